@@ -1,0 +1,17 @@
+# One ctest entry per GoogleTest suite: a Wine start per suite is cheap enough, and a hung
+# suite (a modal box nobody answers) fails on its own timeout without taking the rest along.
+function(quillora_add_suites target)
+  set(suites)
+  foreach(src ${ARGN})
+    file(STRINGS "${src}" lines REGEX "^[ \t]*TEST(_F|_P)?\\([A-Za-z0-9_]+,")
+    foreach(line ${lines})
+      string(REGEX REPLACE "^[ \t]*TEST(_F|_P)?\\(([A-Za-z0-9_]+),.*" "\\2" suite "${line}")
+      list(APPEND suites ${suite})
+    endforeach()
+  endforeach()
+  list(REMOVE_DUPLICATES suites)
+  foreach(suite ${suites})
+    add_test(NAME ${target}.${suite} COMMAND ${target} --gtest_filter=${suite}.*:*/${suite}.*)
+    set_tests_properties(${target}.${suite} PROPERTIES TIMEOUT 120)
+  endforeach()
+endfunction()
