@@ -22,9 +22,10 @@ for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
 fi
-/usr/lib/wine/wineserver -p >/dev/null 2>&1 &
+# A persistent server in the foreground of a background job, so that its pid is ours to end.
+/usr/lib/wine/wineserver -f -p >/dev/null 2>&1 &
+server_pid=$!
 sleep 0.3
-server_pid=$(pgrep -n -f "^/usr/lib/wine/wineserver -p" || true)
 
 cleanup() {
   [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null

@@ -1,0 +1,16 @@
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace quillora::bench {
+
+// Best wall time of `runs` runs of `body`, in milliseconds.
+double BestOf(int runs, const std::function<void()>& body);
+// One line: the figure, its reference, the ratio and the goal.
+void Report(const char* what, double ms, const char* reference, double refMs, double goal);
+
+int RunLoad(const std::vector<std::string>& args);
+int Run(const std::vector<std::string>& args);
+
+}  // namespace quillora::bench

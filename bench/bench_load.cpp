@@ -1,0 +1,46 @@
+// Loading a 4K JPEG and BMP, and the composition pass over an empty document.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "bench/bench.h"
+#include "editor/editor.h"
+
+namespace quillora::bench {
+
+int RunLoad(const std::vector<std::string>& args) {
+  if (args.size() < 4) {
+    std::fprintf(stderr, "usage: load FILE.jpg FILE.bmp DJPEG_MS\n");
+    return 2;
+  }
+  const std::string& jpg = args[1];
+  const std::string& bmp = args[2];
+  double djpegMs = std::atof(args[3].c_str());
+
+  TScrivletForm1 editor;
+  editor.Create("");
+  double jpegMs = BestOf(5, [&] { editor.LoadPicture(jpg); });
+  Report("JPEG load (LoadPicture)", jpegMs, "djpeg, same file", djpegMs, 1.2);
+
+  double bmpMs = BestOf(5, [&] { editor.LoadPicture(bmp); });
+  const size_t frame = editor.composedImage.Stride() * editor.composedImage.Height();
+  std::vector<uint8_t> a(frame, 1), b(frame, 2);
+  double copyMs = BestOf(10, [&] { std::memcpy(b.data(), a.data(), frame); });
+  Report("BMP load (LoadPicture)", bmpMs, "one bare frame copy", copyMs, 1e9);
+
+  double composeMs = BestOf(20, [&] { editor.ComposePicture(); });
+  Report("composition pass, empty document", composeMs, "two bare frame copies", 2 * copyMs, 1.5);
+  std::printf("picture %dx%d\n", editor.composedImage.Width(), editor.composedImage.Height());
+  return 0;
+}
+
+int Run(const std::vector<std::string>& args) {
+  if (args[0] == "load") return RunLoad(args);
+  std::fprintf(stderr, "unknown benchmark %s\n", args[0].c_str());
+  return 2;
+}
+
+}  // namespace quillora::bench

@@ -1,0 +1,47 @@
+// Benchmarks, run under Wine: each figure is printed beside a reference measured in the same run,
+// so that what counts is the ratio, not the machine.
+//   quillora_bench load FILE.jpg FILE.bmp   JPEG and BMP loading, composition pass
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "bench/bench.h"
+#include "toolkit/app.h"
+
+namespace quillora::bench {
+
+double BestOf(int runs, const std::function<void()>& body) {
+  LARGE_INTEGER freq, a, b;
+  QueryPerformanceFrequency(&freq);
+  double best = 1e30;
+  for (int i = 0; i < runs; ++i) {
+    QueryPerformanceCounter(&a);
+    body();
+    QueryPerformanceCounter(&b);
+    best = std::min(best, double(b.QuadPart - a.QuadPart) * 1000.0 / double(freq.QuadPart));
+  }
+  return best;
+}
+
+void Report(const char* what, double ms, const char* reference, double refMs, double goal) {
+  double ratio = refMs > 0 ? ms / refMs : 0;
+  std::printf("%-34s %9.2f ms | %-34s %9.2f ms | ratio %5.2f (goal <= %.2f) %s\n", what, ms,
+              reference, refMs, ratio, goal, ratio <= goal ? "ok" : "OVER");
+}
+
+}  // namespace quillora::bench
+
+int main(int argc, char** argv) {
+  qtk::Application::Get().Initialize(GetModuleHandleA(nullptr));
+  qtk::Application::Get().SetTitle("Quillora");
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) {
+    std::fprintf(stderr, "usage: quillora_bench load|drag|save ...\n");
+    return 2;
+  }
+  return quillora::bench::Run(args);
+}

@@ -1,0 +1,32 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "toolkit/color.h"
+#include "toolkit/gdi.h"
+
+namespace quillora {
+
+// One text label: a line of text with its own font, text colour and background colour
+// (clNone: transparent), anchored by its top-left corner.
+class TMoji {
+public:
+  TMoji() = default;
+  virtual ~TMoji() = default;
+
+  qtk::Color BkColor = 0;
+  qtk::FontSpec Font;
+  std::string Text;
+  int32_t X = 0;
+  int32_t Y = 0;
+
+  // Draws the label; a selected label gets an inverted frame around its measured text.
+  void Draw(qtk::Canvas& canvas, bool selected) const;
+  // True when (x, y) lies in the measured text rectangle, all four bounds inclusive. Sets the
+  // canvas font to the label's as a side effect.
+  bool HitTest(int32_t x, int32_t y, qtk::Canvas& canvas) const;
+  // The text rectangle as DrawTextA with DT_CALCRECT measures it on the canvas.
+  RECT Measure(qtk::Canvas& canvas) const;
+};
+
+}  // namespace quillora

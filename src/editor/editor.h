@@ -1,0 +1,194 @@
+#pragma once
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "annotations/logic/line_record.h"
+#include "annotations/moji.h"
+#include "toolkit/action.h"
+#include "toolkit/bars.h"
+#include "toolkit/bitmap.h"
+#include "toolkit/controls.h"
+#include "toolkit/dialogs.h"
+#include "toolkit/printer.h"
+#include "toolkit/window.h"
+
+namespace quillora {
+
+// Tool mode codes.
+enum ToolMode : int32_t {
+  kToolNone = 0,
+  kToolSelect = 1,
+  kToolLine = 10,
+  kToolArrow = 15,
+  kToolText = 20,
+  kToolTextPoint = 25,
+  kToolPick = 50,
+};
+
+// The editor window: the document (base picture, annotations, composed picture, file name,
+// modified flag), its controls and commands. Methods are split over files by concern.
+class TScrivletForm1 : public qtk::Form {
+public:
+  TScrivletForm1();
+  ~TScrivletForm1() override;
+
+  // Creates the window and its controls and runs FormCreate; `commandLineFile` is the first
+  // command-line argument (empty for none).
+  void Create(const std::string& commandLineFile);
+
+  // Set by the program's entry: closes the launcher (ending the program) and shows it again.
+  std::function<void()> closeLauncher;
+  std::function<void()> showLauncher;
+
+  // --- document (document.cpp) ---
+  void FormCreate(const std::string& commandLineFile);
+  void FormDestroy();
+  void ClearAnnotations();
+  void ComposePicture();
+  void DeselectAll();
+  void PB1Paint();
+  void ActNewExecute();
+
+  // --- loading (load.cpp) ---
+  void LoadPicture(const std::string& fileName);
+  void ActOpenExecute();
+  void WMDropFiles(HDROP drop);
+
+  // --- saving and closing (save.cpp) ---
+  void ActSaveExecute();
+  void ActSaveAsExecute();
+  void ActExitExecute();
+  void SaveJpeg();
+  void SaveBitmap();
+  void FormCloseQuery(bool& canClose);
+  void FormClose();
+
+  // --- printing (print.cpp) ---
+  void ActPrintExecute();
+
+  // --- paste and version box (paste.cpp) ---
+  void ActPastExecute();
+  void ActVerExecute();
+
+  // --- reload, back to the launcher (document.cpp) ---
+  void ActReloadExecute();
+
+  // --- lines and labels (draw.cpp, text.cpp) ---
+  void DrawLine(const LineRecord& line, bool selected);
+  void DrawArrowHead(const LineRecord& line, bool selected);
+  void TextOKButtonClick();
+  void InsTextChange();
+  void DrawTextPoint();
+  void AdjustTextPanel();
+
+  // --- pointer and tools (pointer.cpp) ---
+  void UpdateToolMode();
+  void PB1MouseDown(qtk::MouseButton button, int32_t x, int32_t y);
+  void PB1MouseMove(int32_t x, int32_t y);
+  void PB1MouseUp(qtk::MouseButton button, int32_t x, int32_t y);
+  void FormKeyDown(WORD key);
+  void FormKeyUp(WORD key);
+  void ActDelExecute();
+  void Select1Click() { UpdateToolMode(); }
+  void Line1Click() { UpdateToolMode(); }
+  void Arrow1Click() { UpdateToolMode(); }
+  void Text1Click() { UpdateToolMode(); }
+  void Spoide1Click() { UpdateToolMode(); }
+  void Select2Click();
+  void Line2Click();
+  void Text2Click();
+  void Spoide2Click();
+
+  // --- palette (palette.cpp) ---
+  void ColorGrid1Click();
+  void ActColorExecute();
+  void ActFontColorExecute();
+  void ActBKColorExecute();
+  void ActFontExecute();
+  void SpinEdit1Change();
+  void SpinEdit1Click();
+  void ApplicationEvents1Hint(const std::string& hint);
+  void HideDisplayCaret();  // the press handlers of the read-only displays
+
+  // --- state ---
+  qtk::Bitmap baseImage;
+  qtk::Bitmap composedImage;
+  std::string fileName;
+  std::vector<std::unique_ptr<LineRecord>> lines;
+  std::vector<std::unique_ptr<TMoji>> texts;
+  int32_t toolMode = kToolNone;
+  POINT textPoint{0, 0};
+  POINT lastPoint{0, 0};
+  LineRecord* selectedLine = nullptr;
+  TMoji* selectedText = nullptr;
+  bool dragging = false;
+  bool modified = false;
+
+  // --- commands (layout.cpp) ---
+  qtk::Action ActNew, ActOpen, ActSave, ActSaveAs, ActPrint, ActExit, ActReload, ActVer, ActFont,
+      ActBKColor, ActDel, ActFontColor, ActColor, ActPaste;
+  std::vector<qtk::Action*> Actions();
+
+  // --- controls (layout.cpp) ---
+  std::unique_ptr<qtk::Menu> MainMenu1, PopupMenu1, PopupMenu2;
+  qtk::CoolBar CoolBar1;
+  qtk::ToolBar ToolBar1;
+  qtk::Panel Panel2, Panel1, Panel3, Panel4;
+  qtk::Edit InsText, FName;
+  qtk::Button TextOKButton, FColorButton;
+  qtk::Memo SelColor;
+  qtk::ColorGrid ColorGrid1;
+  qtk::Edit MHyouji, NowMode, LineW, LW, LineC, LCB, NBK, NowColor;
+  qtk::SpinEdit SpinEdit1;
+  qtk::CheckBox CheckBox1, CheckBox2;
+  qtk::ScrollBox ScrollBox1;
+  qtk::PaintBox Image1;  // carrier of a pasted clipboard picture; stays hidden
+  qtk::PaintBox PB1;
+  qtk::StatusBar StatusBar1;
+
+  qtk::OpenPictureDialog OpenPictureDialog1;
+  qtk::SavePictureDialog SavePictureDialog1;
+  qtk::ColorDialog ColorDialog1;
+  qtk::FontDialog FontDialog1;
+  qtk::PrintDialog PrintDialog1;
+  qtk::Printer printer;
+
+  // Names of the tool buttons in the tool bar.
+  static constexpr const char* kSpoide1 = "Spoide1";
+  static constexpr const char* kSelect1 = "Select1";
+  static constexpr const char* kLine1 = "Line1";
+  static constexpr const char* kArrow1 = "Arrow1";
+  static constexpr const char* kText1 = "Text1";
+
+protected:
+  bool CloseQuery() override;
+  void OnClose() override;
+  void OnResize() override;
+  void PreviewKey(UINT msg, WPARAM key) override;
+  LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+  void CreateControls();
+  void CreateCommands();
+  void CreateMenus();
+  void CreateToolBar();
+  void CreateTextRow();
+  void CreatePalette();
+  void LayoutBands();
+  void SizeToBase();  // PB1 and the composed image take the base image's size
+  void SetDocumentCaption(const std::string& ext);
+
+  qtk::BitmapObject glyphs_;
+  HACCEL accelerators_ = nullptr;
+  qtk::IconHandle icon_;
+};
+
+extern const char* const kEditorClassName;  // "TScrivletForm1"
+
+}  // namespace quillora

@@ -1,0 +1,97 @@
+// Loading a picture file, or the blank picture, into the document.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include "editor/editor.h"
+#include "editor/logic/name_parts.h"
+#include "toolkit/app.h"
+#include "toolkit/metafile.h"
+
+namespace quillora {
+
+namespace {
+
+const char* const kBlankCaption = "　Quillora　　『 画像作成 』";
+const char* const kUnsupported = "このソフトで開けるファイル形式は\r\n\r\n『 BMP,WMF,JPG,JPEG 』 だけです。";
+
+bool ScreenIsPaletted() {
+  static const bool paletted = [] {
+    HDC dc = GetDC(nullptr);
+    int bits = GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES);
+    ReleaseDC(nullptr, dc);
+    return bits <= 8;
+  }();
+  return paletted;
+}
+
+}  // namespace
+
+void TScrivletForm1::SetDocumentCaption(const std::string& ext) {
+  SetText(ext.empty() ? kBlankCaption : "　Quillora　　" + FileNamePart(fileName));
+}
+
+// The extension is decided before anything of the document is touched, so that a refused name
+// leaves every annotation in place when the close that follows is cancelled.
+void TScrivletForm1::LoadPicture(const std::string& name) {
+  const std::string ext = LowerAscii(Extension(name));
+  const bool jpeg = ext == ".jpeg" || ext == ".jpg";
+  const bool wmf = ext == ".wmf";
+  const bool bmp = ext == ".bmp";
+  if (!ext.empty() && !jpeg && !wmf && !bmp) {
+    qtk::Application::Get().MessageBox(Handle(), kUnsupported, "Quillora", MB_OK);
+    ActExitExecute();
+    modified = false;
+    return;
+  }
+  ClearAnnotations();
+
+  DWORD attributes = name.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(name.c_str());
+  bool exists = !name.empty() && attributes != INVALID_FILE_ATTRIBUTES &&
+                !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  if (exists) {
+    if (jpeg) {
+      baseImage.LoadJpegFile(name, ScreenIsPaletted());
+    } else if (wmf) {
+      qtk::Metafile metafile;
+      metafile.LoadFromFile(name);
+      baseImage.SetSize(metafile.Width(), metafile.Height());
+      metafile.Play(baseImage.DC(), RECT{0, 0, metafile.Width(), metafile.Height()});
+    } else if (bmp) {
+      baseImage.LoadBmpFile(name);
+    }
+    if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(name.c_str(), 0);
+    fileName = name;
+  } else {
+    baseImage.SetSize(640, 480);
+    qtk::Canvas& canvas = baseImage.GetCanvas();
+    canvas.SetBrushStyle(qtk::BrushStyle::Solid);
+    canvas.SetBrushColor(qtk::clWhite);
+    canvas.FillRect(RECT{0, 0, 640, 480});
+    fileName.clear();
+    SetText(kBlankCaption);
+  }
+  SizeToBase();
+  ComposePicture();
+  ActSave.SetEnabled(true);
+  SetDocumentCaption(ext);
+  modified = false;
+}
+
+void TScrivletForm1::ActOpenExecute() {
+  FColorButton.SetFocus();
+  OpenPictureDialog1.filter = "ビットマップ・JPEG・メタファイル|*.bmp;*.jpg;*.jpeg;*.wmf";
+  OpenPictureDialog1.fileName.clear();
+  if (OpenPictureDialog1.Execute(Handle())) LoadPicture(OpenPictureDialog1.fileName);
+}
+
+void TScrivletForm1::WMDropFiles(HDROP drop) {
+  if (HWND editor = FindWindowA(kEditorClassName, nullptr)) SetForegroundWindow(editor);
+  char buffer[MAX_PATH + 1] = {};
+  DragQueryFileA(drop, 0, buffer, MAX_PATH);
+  DragFinish(drop);
+  LoadPicture(buffer);
+  FColorButton.SetFocus();
+}
+
+}  // namespace quillora

@@ -1,0 +1,141 @@
+#include "toolkit/action.h"
+
+#include "toolkit/app.h"
+
+namespace qtk {
+
+Action::Action(Args args) : args_(std::move(args)) {
+  id_ = Application::Get().RegisterCommand([this] { Execute(); }, args_.hint);
+}
+
+Action::~Action() { Application::Get().UnregisterCommand(id_); }
+
+void Action::Execute() {
+  if (enabled_ && onExecute) onExecute();
+}
+
+void Action::SetEnabled(bool enabled) {
+  if (enabled_ == enabled) return;
+  enabled_ = enabled;
+  Notify();
+}
+
+void Action::SetVisible(bool visible) {
+  if (visible_ == visible) return;
+  visible_ = visible;
+  Notify();
+}
+
+void Action::Notify() {
+  for (auto& o : observers_) o();
+}
+
+HACCEL CreateAccelerators(const std::vector<Action*>& actions) {
+  std::vector<ACCEL> table;
+  for (Action* a : actions)
+    if (a->ShortcutKey())
+      table.push_back(ACCEL{FCONTROL | FVIRTKEY, a->ShortcutKey(), static_cast<WORD>(a->CommandId())});
+  return table.empty() ? nullptr : CreateAcceleratorTableA(table.data(), static_cast<int>(table.size()));
+}
+
+std::string ShortcutText(WORD key) { return key ? std::string("Ctrl+") + static_cast<char>(key) : ""; }
+
+Menu::Menu(Kind kind, std::vector<MenuEntry> entries) : kind_(kind), entries_(std::move(entries)) {
+  menu_ = kind_ == Kind::Bar ? CreateMenu() : CreatePopupMenu();
+  std::vector<MenuEntry*> stack;
+  for (auto& e : entries_) stack.push_back(&e);
+  while (!stack.empty()) {
+    MenuEntry* e = stack.back();
+    stack.pop_back();
+    if (e->action) e->action->AddObserver([this] { Rebuild(); });
+    for (auto& c : e->children) stack.push_back(&c);
+  }
+  Rebuild();
+}
+
+Menu::~Menu() {
+  for (unsigned id : ownIds_) Application::Get().UnregisterCommand(id);
+  if (menu_) DestroyMenu(menu_);
+}
+
+// Win32 menus have no hidden items: the menu is filled anew whenever an action changes.
+void Menu::Rebuild() {
+  while (GetMenuItemCount(menu_) > 0) DeleteMenu(menu_, 0, MF_BYPOSITION);
+  for (unsigned id : ownIds_) Application::Get().UnregisterCommand(id);
+  ownIds_.clear();
+  Fill(menu_, entries_);
+  if (owner_ && kind_ == Kind::Bar) DrawMenuBar(owner_);
+}
+
+void Menu::Fill(HMENU menu, std::vector<MenuEntry>& entries) {
+  for (auto& e : entries) {
+    if (e.separator) {
+      AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+      continue;
+    }
+    if (!e.children.empty()) {
+      HMENU sub = CreatePopupMenu();
+      Fill(sub, e.children);
+      AppendMenuA(menu, MF_POPUP | MF_STRING, reinterpret_cast<UINT_PTR>(sub), e.caption.c_str());
+      continue;
+    }
+    if (e.action) {
+      if (!e.action->Visible()) continue;
+      std::string text = e.action->Caption();
+      if (e.action->ShortcutKey()) text += "\t" + ShortcutText(e.action->ShortcutKey());
+      UINT flags = MF_STRING | (e.action->Enabled() ? MF_ENABLED : MF_GRAYED);
+      unsigned id = e.action->CommandId();
+      if (!e.hint.empty()) {
+        // An item's own hint overrides the action's for the status bar.
+        Action* a = e.action;
+        id = Application::Get().RegisterCommand([a] { a->Execute(); }, e.hint);
+        ownIds_.push_back(id);
+      }
+      AppendMenuA(menu, flags, id, text.c_str());
+      continue;
+    }
+    unsigned id = Application::Get().RegisterCommand(e.onClick, e.hint);
+    ownIds_.push_back(id);
+    AppendMenuA(menu, MF_STRING, id, e.caption.c_str());
+  }
+}
+
+void Menu::Popup(HWND owner, int screenX, int screenY) {
+  SetForegroundWindow(owner);
+  TrackPopupMenu(menu_, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screenX, screenY, 0, owner,
+                 nullptr);
+  PostMessageA(owner, WM_NULL, 0, 0);
+}
+
+std::vector<std::string> Menu::VisibleCaptions() const {
+  std::vector<std::string> out;
+  int n = GetMenuItemCount(menu_);
+  for (int i = 0; i < n; ++i) {
+    char buf[256] = {};
+    MENUITEMINFOA mi{sizeof(mi)};
+    mi.fMask = MIIM_FTYPE | MIIM_STRING;
+    mi.dwTypeData = buf;
+    mi.cch = sizeof(buf) - 1;
+    GetMenuItemInfoA(menu_, i, TRUE, &mi);
+    out.push_back((mi.fType & MFT_SEPARATOR) ? "-" : std::string(buf));
+  }
+  return out;
+}
+
+unsigned Menu::CommandOf(const std::string& name) const {
+  std::vector<std::pair<HMENU, const std::vector<MenuEntry>*>> menus{{menu_, &entries_}};
+  while (!menus.empty()) {
+    auto [hm, list] = menus.back();
+    menus.pop_back();
+    int pos = 0;
+    for (const auto& e : *list) {
+      if (e.action && !e.action->Visible()) continue;
+      if (!e.children.empty()) menus.push_back({GetSubMenu(hm, pos), &e.children});
+      if (e.name == name && !e.separator) return GetMenuItemID(hm, pos);
+      ++pos;
+    }
+  }
+  return 0;
+}
+
+}  // namespace qtk

@@ -1,0 +1,114 @@
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace qtk {
+
+// A user command: caption, hint, shortcut, glyph and handler, shared by the menu items and tool
+// buttons that show it. Changing enabled or visible state updates every one of them.
+class Action {
+public:
+  struct Args {
+    std::string name;
+    std::string category;
+    std::string caption;
+    std::string hint;
+    WORD shortcutKey = 0;  // virtual key pressed with Ctrl, 0 for none
+    int glyph = -1;
+  };
+  explicit Action(Args args);
+  ~Action();
+  Action(const Action&) = delete;
+  Action& operator=(const Action&) = delete;
+
+  const std::string& Name() const { return args_.name; }
+  const std::string& Category() const { return args_.category; }
+  const std::string& Caption() const { return args_.caption; }
+  const std::string& Hint() const { return args_.hint; }
+  WORD ShortcutKey() const { return args_.shortcutKey; }
+  int Glyph() const { return args_.glyph; }
+  unsigned CommandId() const { return id_; }
+
+  // Runs the handler when the action is enabled. Exceptions go to the caller.
+  void Execute();
+  std::function<void()> onExecute;
+
+  void SetEnabled(bool enabled);
+  bool Enabled() const { return enabled_; }
+  void SetVisible(bool visible);
+  bool Visible() const { return visible_; }
+
+  // Called after every change of state.
+  void AddObserver(std::function<void()> observer) { observers_.push_back(std::move(observer)); }
+
+private:
+  void Notify();
+  Args args_;
+  unsigned id_ = 0;
+  bool enabled_ = true, visible_ = true;
+  std::vector<std::function<void()>> observers_;
+};
+
+// Builds an accelerator table from the shortcuts of actions.
+HACCEL CreateAccelerators(const std::vector<Action*>& actions);
+// "Ctrl+N" style text for a menu item.
+std::string ShortcutText(WORD key);
+
+// One entry of a menu: an action, a plain item with a handler, a separator or a submenu.
+struct MenuEntry {
+  std::string name;
+  Action* action = nullptr;
+  std::string caption;  // for plain items and submenus
+  std::string hint;
+  std::function<void()> onClick;
+  bool separator = false;
+  std::vector<MenuEntry> children;
+
+  static MenuEntry Separator(std::string name = "") {
+    MenuEntry e;
+    e.name = std::move(name);
+    e.separator = true;
+    return e;
+  }
+  static MenuEntry Of(std::string name, Action* a) {
+    MenuEntry e;
+    e.name = std::move(name);
+    e.action = a;
+    return e;
+  }
+};
+
+// A main menu bar or a popup menu; owns its HMENU and rebuilds it when an action changes.
+class Menu {
+public:
+  enum class Kind { Bar, Popup };
+  Menu(Kind kind, std::vector<MenuEntry> entries);
+  ~Menu();
+  Menu(const Menu&) = delete;
+  Menu& operator=(const Menu&) = delete;
+
+  HMENU Handle() const { return menu_; }
+  bool IsEmpty() const { return entries_.empty(); }
+  // Opens the popup with its top-left corner at a screen position; commands go to `owner`.
+  void Popup(HWND owner, int screenX, int screenY);
+  // Captions of the visible items, in order ("-" for separators), for tests and checks.
+  std::vector<std::string> VisibleCaptions() const;
+  // The command id of a named item (0 when unknown or hidden).
+  unsigned CommandOf(const std::string& name) const;
+  void Rebuild();
+  // The window that shows the bar (redrawn after a rebuild).
+  void AttachTo(HWND owner) { owner_ = owner; }
+
+private:
+  void Fill(HMENU menu, std::vector<MenuEntry>& entries);
+  Kind kind_;
+  std::vector<MenuEntry> entries_;
+  std::vector<unsigned> ownIds_;
+  HMENU menu_ = nullptr;
+  HWND owner_ = nullptr;
+};
+
+}  // namespace qtk

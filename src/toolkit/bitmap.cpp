@@ -1,0 +1,167 @@
+#include "toolkit/bitmap.h"
+
+#include <algorithm>
+#include <cstring>
+#include <span>
+#include <vector>
+
+#include "toolkit/error.h"
+#include "toolkit/logic/bmp_codec.h"
+#include "toolkit/logic/jpeg_codec.h"
+
+namespace qtk {
+
+namespace {
+
+BITMAPINFO Info24(int width, int height) {
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = width;
+  bi.bmiHeader.biHeight = -height;  // top-down
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 24;
+  bi.bmiHeader.biCompression = BI_RGB;
+  return bi;
+}
+
+}  // namespace
+
+Bitmap::Bitmap() : dc_(CreateCompatibleDC(nullptr)) { canvas_.Attach(dc_.get()); }
+
+Bitmap::Bitmap(int width, int height) : Bitmap() { SetSize(width, height); }
+
+Bitmap::~Bitmap() {
+  canvas_.Attach(nullptr);
+  if (oldBitmap_) SelectObject(dc_.get(), oldBitmap_);
+}
+
+PixelBuffer Bitmap::View() const { return PixelBuffer{width_, height_, stride_, bits_}; }
+
+void Bitmap::Recreate(int width, int height, bool keep) {
+  width = std::max(width, 0);
+  height = std::max(height, 0);
+  BitmapObject dib;
+  void* bits = nullptr;
+  if (width > 0 && height > 0) {
+    BITMAPINFO bi = Info24(width, height);
+    dib.reset(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!dib) throw Error("ビットマップが大きすぎます");
+  }
+  size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
+  if (keep && bits) {
+    // New area is white; the old picture stays where the two overlap.
+    std::memset(bits, 0xFF, stride * height);
+    int w = std::min(width, width_), h = std::min(height, height_);
+    for (int y = 0; y < h; ++y)
+      std::memcpy(static_cast<uint8_t*>(bits) + stride * y, bits_ + stride_ * y, size_t(w) * 3);
+  }
+  canvas_.Attach(nullptr);
+  if (oldBitmap_) {
+    SelectObject(dc_.get(), oldBitmap_);
+    oldBitmap_ = nullptr;
+  }
+  dib_ = std::move(dib);
+  if (dib_) oldBitmap_ = SelectObject(dc_.get(), dib_.get());
+  canvas_.Attach(dc_.get());
+  width_ = width;
+  height_ = height;
+  stride_ = stride;
+  bits_ = static_cast<uint8_t*>(bits);
+}
+
+void Bitmap::SetSize(int width, int height) {
+  if (width == width_ && height == height_ && (bits_ || width <= 0 || height <= 0)) return;
+  Recreate(width, height, true);
+}
+
+PixelBuffer Bitmap::Allocate(int width, int height) {
+  Recreate(width, height, false);
+  return View();
+}
+
+void Bitmap::Assign(const Bitmap& other) {
+  if (&other == this) return;
+  Recreate(other.width_, other.height_, false);
+  if (bits_ && other.bits_) std::memcpy(bits_, other.bits_, stride_ * height_);
+  sourceBits_ = other.sourceBits_;
+}
+
+void Bitmap::AssignFromHandle(HBITMAP source, HPALETTE palette) {
+  BITMAP bm{};
+  if (!GetObjectA(source, sizeof(bm), &bm)) throw Error("invalid bitmap handle");
+  Recreate(bm.bmWidth, std::abs(bm.bmHeight), false);
+  sourceBits_ = bm.bmBitsPixel * bm.bmPlanes;
+  if (!bits_) return;
+  BITMAPINFO bi = Info24(width_, height_);
+  MemoryDC screen(CreateCompatibleDC(nullptr));
+  HPALETTE oldPal = palette ? SelectPalette(screen.get(), palette, FALSE) : nullptr;
+  if (palette) RealizePalette(screen.get());
+  GetDIBits(screen.get(), source, 0, height_, bits_, &bi, DIB_RGB_COLORS);
+  if (oldPal) SelectPalette(screen.get(), oldPal, FALSE);
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) ThrowLastError("");
+  LARGE_INTEGER size{};
+  GetFileSizeEx(h, &size);
+  std::string data;
+  try {
+    if (size.QuadPart > (1LL << 31)) throw Error(path + ": file too large");
+    data.resize(static_cast<size_t>(size.QuadPart));
+    DWORD got = 0;
+    if (!data.empty() && !ReadFile(h, data.data(), static_cast<DWORD>(data.size()), &got, nullptr))
+      ThrowLastError("");
+    data.resize(got);
+  } catch (...) {
+    CloseHandle(h);
+    throw;
+  }
+  CloseHandle(h);
+  return data;
+}
+
+namespace {
+std::span<const uint8_t> Bytes(const std::string& s) {
+  return {reinterpret_cast<const uint8_t*>(s.data()), s.size()};
+}
+}  // namespace
+
+// Decoding into a fresh bitmap and swapping keeps this picture intact when the file is bad.
+void Bitmap::LoadBmpFile(const std::string& path) {
+  std::string data = ReadWholeFile(path);
+  Bitmap fresh;
+  bmp::Decode(Bytes(data), [&](int32_t w, int32_t h) { return fresh.Allocate(w, h); });
+  Assign(fresh);
+  sourceBits_ = data.size() >= 30 ? static_cast<uint8_t>(data[28]) | (static_cast<uint8_t>(data[29]) << 8) : 24;
+}
+
+void Bitmap::LoadJpegFile(const std::string& path, bool quantize) {
+  std::string data = ReadWholeFile(path);
+  Bitmap fresh;
+  jpeg::Decode(Bytes(data), quantize, [&](int32_t w, int32_t h) { return fresh.Allocate(w, h); });
+  Assign(fresh);
+  sourceBits_ = quantize ? 8 : 24;
+}
+
+void Bitmap::WriteBmp(HANDLE file) const {
+  auto header = bmp::Header24(width_, height_);
+  DWORD written = 0;
+  if (!WriteFile(file, header.data(), static_cast<DWORD>(header.size()), &written, nullptr) ||
+      written != header.size())
+    ThrowLastError("");
+  // Rows go bottom-up; write them in large blocks rather than one call per row.
+  std::vector<uint8_t> block;
+  const size_t rowsPerBlock = std::max<size_t>(1, (4u << 20) / std::max<size_t>(stride_, 1));
+  for (int y = height_ - 1; y >= 0;) {
+    block.clear();
+    for (size_t n = 0; n < rowsPerBlock && y >= 0; ++n, --y)
+      block.insert(block.end(), bits_ + stride_ * y, bits_ + stride_ * (y + 1));
+    if (!WriteFile(file, block.data(), static_cast<DWORD>(block.size()), &written, nullptr) ||
+        written != block.size())
+      ThrowLastError("");
+  }
+}
+
+}  // namespace qtk

@@ -1,0 +1,68 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "toolkit/gdi.h"
+#include "toolkit/logic/pixel_buffer.h"
+
+namespace qtk {
+
+// A 24-bit top-down DIB section with its own memory DC and drawing surface. An empty bitmap
+// (width or height 0) has no DIB.
+class Bitmap {
+public:
+  Bitmap();
+  Bitmap(int width, int height);
+  Bitmap(const Bitmap&) = delete;
+  Bitmap& operator=(const Bitmap&) = delete;
+  ~Bitmap();
+
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  bool Empty() const { return width_ <= 0 || height_ <= 0; }
+  // The pixel format of the picture this bitmap was read from (the pixels are always 24-bit).
+  int SourceBitsPerPixel() const { return sourceBits_; }
+  void SetSourceBitsPerPixel(int bits) { sourceBits_ = bits; }
+
+  // Resizes, keeping the picture where old and new areas overlap; new area is white.
+  void SetSize(int width, int height);
+  // Makes this a copy of another bitmap (size and pixels).
+  void Assign(const Bitmap& other);
+  // Replaces the pixels by those of a DDB or DIB handle (the clipboard's bitmap), at its size.
+  void AssignFromHandle(HBITMAP source, HPALETTE palette);
+
+  Canvas& GetCanvas() { return canvas_; }
+  HDC DC() const { return dc_.get(); }
+  HBITMAP Handle() const { return dib_.get(); }
+  PixelBuffer View() const;
+  size_t Stride() const { return stride_; }
+  const uint8_t* Bits() const { return bits_; }
+  uint8_t* Bits() { return bits_; }
+
+  // Reads a .bmp or a JPEG file (quantize: 236 colours as on a palette screen).
+  void LoadBmpFile(const std::string& path);
+  void LoadJpegFile(const std::string& path, bool quantize);
+  // Writes the 24-bit picture as a BMP to an open file handle.
+  void WriteBmp(HANDLE file) const;
+
+  // Gives the decoders a place to write: replaces the DIB by a new one of that size.
+  PixelBuffer Allocate(int width, int height);
+
+private:
+  void Recreate(int width, int height, bool keep);
+
+  int width_ = 0, height_ = 0, sourceBits_ = 24;
+  size_t stride_ = 0;
+  uint8_t* bits_ = nullptr;
+  MemoryDC dc_;
+  BitmapObject dib_;
+  HGDIOBJ oldBitmap_ = nullptr;
+  Canvas canvas_;
+};
+
+// Reads a whole file; throws Error with the system's message.
+std::string ReadWholeFile(const std::string& path);
+
+}  // namespace qtk

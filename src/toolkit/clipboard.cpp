@@ -1,0 +1,116 @@
+#include "toolkit/clipboard.h"
+
+#include <vector>
+
+#include "toolkit/error.h"
+#include "toolkit/metafile.h"
+
+namespace qtk {
+
+namespace {
+
+// Holds the clipboard open for a scope. Another program may hold it for a moment (a clipboard
+// viewer answering a change), so opening is retried for about 50 ms before giving up.
+class OpenedClipboard {
+public:
+  explicit OpenedClipboard(HWND owner) {
+    for (int attempt = 0; attempt < 10; ++attempt) {
+      if (OpenClipboard(owner)) return;
+      Sleep(5);
+    }
+    throw Error("クリップボードを開くことができません");
+  }
+  ~OpenedClipboard() { CloseClipboard(); }
+  OpenedClipboard(const OpenedClipboard&) = delete;
+  OpenedClipboard& operator=(const OpenedClipboard&) = delete;
+};
+
+[[noreturn]] void NoData() { throw Error("未対応のクリップボード データです"); }
+
+// A metafile whose header gives no usable size is data the picture cannot take.
+Metafile Adopt(HENHMETAFILE emf) {
+  try {
+    return Metafile::FromHandle(emf);
+  } catch (const Error&) {
+    NoData();
+  }
+}
+
+UINT FirstPictureFormat() {
+  for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format)) {
+    if (format == CF_BITMAP || format == CF_METAFILEPICT || format == CF_ENHMETAFILE) return format;
+  }
+  return 0;
+}
+
+// The clipboard keeps its own handle; the picture gets a copy of it.
+Metafile FromEnhancedFormat() {
+  auto h = static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE));
+  if (!h) NoData();
+  HENHMETAFILE copy = CopyEnhMetaFileA(h, nullptr);
+  if (!copy) NoData();
+  return Adopt(copy);
+}
+
+// The old-style picture's mapping mode and extents tell the converter how large it is meant to be.
+Metafile FromMetafilePict() {
+  HGLOBAL block = GetClipboardData(CF_METAFILEPICT);
+  if (!block) NoData();
+  auto* pict = static_cast<const METAFILEPICT*>(GlobalLock(block));
+  if (!pict) NoData();
+  METAFILEPICT header = *pict;
+  GlobalUnlock(block);
+  UINT size = header.hMF ? GetMetaFileBitsEx(header.hMF, 0, nullptr) : 0;
+  if (size == 0) NoData();
+  std::vector<BYTE> bits(size);
+  if (GetMetaFileBitsEx(header.hMF, size, bits.data()) != size) NoData();
+  WindowDC screen(nullptr);
+  HENHMETAFILE emf = SetWinMetaFileBits(size, bits.data(), screen.get(), &header);
+  if (!emf) NoData();
+  return Adopt(emf);
+}
+
+}  // namespace
+
+ClipboardPicture ReadClipboardPicture(HWND owner, Bitmap& bitmap) {
+  OpenedClipboard clipboard(owner);
+  ClipboardPicture picture;
+  const UINT format = FirstPictureFormat();
+  switch (format) {
+    case CF_BITMAP: {
+      auto bits = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
+      if (!bits) NoData();
+      HPALETTE palette = IsClipboardFormatAvailable(CF_PALETTE)
+                             ? static_cast<HPALETTE>(GetClipboardData(CF_PALETTE))
+                             : nullptr;
+      bitmap.AssignFromHandle(bits, palette);
+      picture.kind = ClipboardPicture::Kind::Bitmap;
+      picture.width = bitmap.Width();
+      picture.height = bitmap.Height();
+      return picture;
+    }
+    case CF_ENHMETAFILE:
+    case CF_METAFILEPICT: {
+      Metafile metafile = format == CF_ENHMETAFILE ? FromEnhancedFormat() : FromMetafilePict();
+      picture.kind = ClipboardPicture::Kind::Metafile;
+      picture.width = metafile.Width();
+      picture.height = metafile.Height();
+      picture.metafile = metafile.Release();
+      return picture;
+    }
+    default:
+      throw Error("無効なクリップボード フォーマットです");
+  }
+}
+
+void PutBitmapOnClipboard(HWND owner, HBITMAP bitmap) {
+  // The clipboard owns what it is given, so it gets a device-dependent copy of its own.
+  BitmapObject copy(static_cast<HBITMAP>(CopyImage(bitmap, IMAGE_BITMAP, 0, 0, 0)));
+  if (!copy) ThrowLastError("");
+  OpenedClipboard clipboard(owner);
+  if (!EmptyClipboard()) ThrowLastError("");
+  if (!SetClipboardData(CF_BITMAP, copy.get())) ThrowLastError("");
+  copy.release();
+}
+
+}  // namespace qtk

@@ -1,0 +1,29 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "toolkit/bitmap.h"
+
+namespace qtk {
+
+// What the clipboard picture carrier took from the clipboard.
+struct ClipboardPicture {
+  enum class Kind { None, Bitmap, Metafile } kind = Kind::None;
+  int width = 0, height = 0;
+  HENHMETAFILE metafile = nullptr;  // owned by the caller when kind is Metafile
+};
+
+// Reads the first picture format (CF_BITMAP with CF_PALETTE, CF_METAFILEPICT, CF_ENHMETAFILE) in the
+// clipboard's enumeration order. A bitmap is copied into `bitmap`; a metafile is returned as an
+// enhanced metafile. Throws Error with:
+//   "クリップボードを開くことができません" when the clipboard cannot be opened,
+//   "無効なクリップボード フォーマットです" when no picture format is present,
+//   "未対応のクリップボード データです" when a listed format gives no data.
+ClipboardPicture ReadClipboardPicture(HWND owner, Bitmap& bitmap);
+
+// Puts a copy of a bitmap on the clipboard as CF_BITMAP (used where the system does not copy the
+// screen for the Print Screen key).
+void PutBitmapOnClipboard(HWND owner, HBITMAP bitmap);
+
+}  // namespace qtk

@@ -1,0 +1,212 @@
+#pragma once
+#include <windows.h>
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "toolkit/color.h"
+
+namespace qtk {
+
+// Owns one GDI object; move-only, deleted with DeleteObject.
+template <class H>
+class GdiObject {
+public:
+  GdiObject() = default;
+  explicit GdiObject(H h) : h_(h) {}
+  GdiObject(GdiObject&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
+  GdiObject& operator=(GdiObject&& o) noexcept {
+    if (this != &o) reset(std::exchange(o.h_, nullptr));
+    return *this;
+  }
+  GdiObject(const GdiObject&) = delete;
+  GdiObject& operator=(const GdiObject&) = delete;
+  ~GdiObject() { reset(); }
+  H get() const { return h_; }
+  explicit operator bool() const { return h_ != nullptr; }
+  void reset(H h = nullptr) {
+    if (h_) DeleteObject(h_);
+    h_ = h;
+  }
+  H release() { return std::exchange(h_, nullptr); }
+
+private:
+  H h_ = nullptr;
+};
+
+using PenObject = GdiObject<HPEN>;
+using BrushObject = GdiObject<HBRUSH>;
+using FontObject = GdiObject<HFONT>;
+using BitmapObject = GdiObject<HBITMAP>;
+using PaletteObject = GdiObject<HPALETTE>;
+
+// Selects an object into a DC for the scope and puts back what it replaced.
+class SelectScope {
+public:
+  SelectScope(HDC dc, HGDIOBJ obj) : dc_(dc), old_(SelectObject(dc, obj)) {}
+  ~SelectScope() { SelectObject(dc_, old_); }
+  SelectScope(const SelectScope&) = delete;
+  SelectScope& operator=(const SelectScope&) = delete;
+
+private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
+// Owns a memory DC (DeleteDC).
+class MemoryDC {
+public:
+  MemoryDC() = default;
+  explicit MemoryDC(HDC dc) : dc_(dc) {}
+  MemoryDC(MemoryDC&& o) noexcept : dc_(std::exchange(o.dc_, nullptr)) {}
+  MemoryDC& operator=(MemoryDC&& o) noexcept {
+    if (this != &o) {
+      if (dc_) DeleteDC(dc_);
+      dc_ = std::exchange(o.dc_, nullptr);
+    }
+    return *this;
+  }
+  ~MemoryDC() {
+    if (dc_) DeleteDC(dc_);
+  }
+  HDC get() const { return dc_; }
+
+private:
+  HDC dc_ = nullptr;
+};
+
+// A window's DC from GetDC, given back with ReleaseDC.
+class WindowDC {
+public:
+  explicit WindowDC(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
+  ~WindowDC() {
+    if (dc_) ReleaseDC(hwnd_, dc_);
+  }
+  WindowDC(const WindowDC&) = delete;
+  WindowDC& operator=(const WindowDC&) = delete;
+  HDC get() const { return dc_; }
+
+private:
+  HWND hwnd_;
+  HDC dc_;
+};
+
+// Owns an icon (DestroyIcon) unless it was loaded shared.
+class IconHandle {
+public:
+  IconHandle() = default;
+  IconHandle(HICON h, bool owned) : h_(h), owned_(owned) {}
+  IconHandle(IconHandle&& o) noexcept : h_(std::exchange(o.h_, nullptr)), owned_(o.owned_) {}
+  IconHandle& operator=(IconHandle&& o) noexcept {
+    if (this != &o) {
+      reset();
+      h_ = std::exchange(o.h_, nullptr);
+      owned_ = o.owned_;
+    }
+    return *this;
+  }
+  ~IconHandle() { reset(); }
+  HICON get() const { return h_; }
+  void reset() {
+    if (h_ && owned_) DestroyIcon(h_);
+    h_ = nullptr;
+  }
+
+private:
+  HICON h_ = nullptr;
+  bool owned_ = false;
+};
+
+enum FontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
+
+// A font description with its text colour, copied by value.
+struct FontSpec {
+  std::string name = "ＭＳ Ｐゴシック";
+  int height = -12;  // negative: character height in pixels
+  unsigned style = 0;
+  int charset = SHIFTJIS_CHARSET;
+  Color color = clWindowText;
+
+  bool operator==(const FontSpec&) const = default;
+  LOGFONTA ToLogFont() const;
+  static FontSpec FromLogFont(const LOGFONTA& lf, Color color);
+};
+
+// Creates the GDI font of a description (without its colour).
+FontObject CreateFontObject(const FontSpec& spec);
+
+enum class PenMode { Copy, Not };
+enum class BrushStyle { Solid, Clear };
+
+// A drawing surface over a borrowed DC: pen, brush and font are properties that are turned into
+// GDI objects when something is drawn, and stay set until changed.
+class Canvas {
+public:
+  Canvas() = default;
+  explicit Canvas(HDC dc) : dc_(dc) {}
+  Canvas(const Canvas&) = delete;
+  Canvas& operator=(const Canvas&) = delete;
+  ~Canvas();
+
+  void Attach(HDC dc);
+  HDC Handle() const { return dc_; }
+
+  // Pen.
+  void SetPenColor(Color c) { pen_.color = c; }
+  void SetPenWidth(int w) { pen_.width = w; }
+  void SetPenMode(PenMode m) { pen_.mode = m; }
+  Color PenColor() const { return pen_.color; }
+  int PenWidth() const { return pen_.width; }
+  PenMode GetPenMode() const { return pen_.mode; }
+  // Brush.
+  void SetBrushColor(Color c) { brush_.color = c; }
+  void SetBrushStyle(BrushStyle s) { brush_.style = s; }
+  Color BrushColor() const { return brush_.color; }
+  BrushStyle GetBrushStyle() const { return brush_.style; }
+  // Font.
+  void SetFont(const FontSpec& f) { font_ = f; }
+  const FontSpec& Font() const { return font_; }
+
+  void MoveTo(int x, int y);
+  void LineTo(int x, int y);
+  void Polygon(std::span<const POINT> points);
+  void Rectangle(int left, int top, int right, int bottom);  // outline and fill as pen and brush say
+  void FillRect(const RECT& r);                                // with the brush
+  void TextOut(int x, int y, std::string_view text);           // top-left aligned, one line
+  SIZE TextExtent(std::string_view text);
+  Color Pixel(int x, int y);
+  void Draw(int x, int y, HDC source, int width, int height);  // plain copy
+
+  // Realised objects, for callers that draw with GDI themselves (DrawTextA).
+  void RealizeFont();
+  void RealizePen();
+  void RealizeBrush();
+
+private:
+  struct PenState {
+    Color color = clBlack;
+    int width = 1;
+    PenMode mode = PenMode::Copy;
+    bool operator==(const PenState&) const = default;
+  };
+  struct BrushState {
+    Color color = clWhite;
+    BrushStyle style = BrushStyle::Solid;
+    bool operator==(const BrushState&) const = default;
+  };
+
+  HDC dc_ = nullptr;
+  PenState pen_, penMade_;
+  BrushState brush_, brushMade_;
+  FontSpec font_, fontMade_;
+  PenObject penObj_;
+  BrushObject brushObj_;
+  FontObject fontObj_;
+  HGDIOBJ oldPen_ = nullptr, oldBrush_ = nullptr, oldFont_ = nullptr;
+  bool penValid_ = false, brushValid_ = false, fontValid_ = false;
+  uint32_t penResolved_ = 0, brushResolved_ = 0;
+};
+
+}  // namespace qtk

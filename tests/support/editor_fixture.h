@@ -1,0 +1,69 @@
+#pragma once
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "editor/editor.h"
+#include "toolkit/app.h"
+
+namespace quillora::testing_support {
+
+// A message box that a test expected, with the answer the test gave.
+struct ShownBox {
+  std::string text, caption;
+  UINT type = 0;
+};
+
+// Records every message box and answers with `answer` (IDOK unless set).
+class BoxRecorder {
+public:
+  BoxRecorder();
+  ~BoxRecorder();
+  std::vector<ShownBox> boxes;
+  std::function<int(const ShownBox&)> answer;
+};
+
+// A fresh folder under the Windows temporary folder, removed with its files at the end.
+class TempDir {
+public:
+  explicit TempDir(const std::string& subfolder = "");
+  ~TempDir();
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+  std::string path_;
+};
+
+void WriteFile(const std::string& path, const std::string& bytes);
+std::string ReadFileBytes(const std::string& path);
+
+// A 24-bit BMP file whose pixel (x, y) has colour f(x, y) (0x00BBGGRR).
+std::string MakeBmp24(int width, int height, const std::function<uint32_t(int, int)>& f);
+// A JPEG file of a picture given the same way.
+std::string MakeJpeg(int width, int height, const std::function<uint32_t(int, int)>& f);
+
+// Pixel of a 24-bit bitmap as 0x00BBGGRR.
+uint32_t PixelAt(const qtk::Bitmap& bitmap, int x, int y);
+
+// An editor created as the program creates it, hidden, with its close hooks recorded.
+class EditorTest : public ::testing::Test {
+protected:
+  void SetUp() override;
+  void TearDown() override;
+  void CreateEditor(const std::string& commandLineFile = "");
+  // Handles the messages that are waiting (paints, posted commands).
+  void Pump();
+
+  std::unique_ptr<TScrivletForm1> editor;
+  BoxRecorder boxes;
+  int launcherCloses = 0;
+  int launcherShows = 0;
+};
+
+}  // namespace quillora::testing_support

@@ -1,0 +1,313 @@
+// The editor's document and loading, driven as the program drives it.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "support/editor_fixture.h"
+#include "toolkit/platform.h"
+
+namespace quillora::testing_support {
+namespace {
+
+const char* const kBlankCaption = "　Quillora　　『 画像作成 』";
+
+uint32_t Checker(int x, int y) { return ((x / 4 + y / 4) % 2) ? 0x0000FF : 0xFF8000; }
+
+class EditorStart : public EditorTest {};
+
+TEST_F(EditorStart, Create_Should_HoldBlankWhitePicture_When_NoArgument) {
+  CreateEditor();
+  EXPECT_EQ(editor->Text(), kBlankCaption);
+  EXPECT_TRUE(editor->fileName.empty());
+  EXPECT_FALSE(editor->modified);
+  EXPECT_TRUE(editor->ActSave.Enabled());
+  EXPECT_FALSE(editor->TextOKButton.Enabled());
+  EXPECT_EQ(editor->toolMode, 0);
+  EXPECT_FALSE(editor->Visible());
+  ASSERT_EQ(editor->baseImage.Width(), 640);
+  ASSERT_EQ(editor->baseImage.Height(), 480);
+  EXPECT_EQ(editor->composedImage.Width(), 640);
+  EXPECT_EQ(editor->composedImage.Height(), 480);
+  EXPECT_EQ(editor->PB1.Width(), 640);
+  EXPECT_EQ(editor->PB1.Height(), 480);
+  for (int y : {0, 240, 479})
+    for (int x : {0, 320, 639}) EXPECT_EQ(PixelAt(editor->composedImage, x, y), 0xFFFFFFu);
+  EXPECT_EQ(editor->LW.Text(), "5");
+  EXPECT_EQ(editor->FName.Text(), "ＭＳ Ｐゴシック");
+}
+
+TEST_F(EditorStart, Create_Should_MakeBlankPicture_When_ArgumentNamesNoFile) {
+  CreateEditor("C:\\no\\such\\file.bmp");
+  EXPECT_EQ(editor->Text(), kBlankCaption);
+  EXPECT_EQ(editor->baseImage.Width(), 640);
+  EXPECT_TRUE(editor->fileName.empty());
+}
+
+TEST_F(EditorStart, Create_Should_LoadFile_When_ArgumentNamesBmp) {
+  TempDir dir;
+  std::string path = dir.File("start.bmp");
+  WriteFile(path, MakeBmp24(33, 21, Checker));
+  CreateEditor(path);
+  EXPECT_EQ(editor->fileName, path);
+  EXPECT_EQ(editor->Text(), "　Quillora　　start.bmp");
+  EXPECT_EQ(editor->composedImage.Width(), 33);
+  EXPECT_EQ(editor->composedImage.Height(), 21);
+}
+
+TEST_F(EditorStart, Create_Should_CentreWindowOnScreen) {
+  CreateEditor();
+  RECT r = editor->Bounds();
+  EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2);
+  EXPECT_EQ(r.top, (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2);
+}
+
+class EditorLoad : public EditorTest {
+protected:
+  void SetUp() override { CreateEditor(); }
+};
+
+TEST_F(EditorLoad, LoadPicture_Should_ReadBmpAndSetCaptionAndFlags) {
+  TempDir dir;
+  std::string path = dir.File("a.bmp");
+  WriteFile(path, MakeBmp24(37, 23, Checker));
+  editor->modified = true;
+  editor->ActSave.SetEnabled(false);
+  editor->LoadPicture(path);
+  EXPECT_EQ(editor->fileName, path);
+  EXPECT_EQ(editor->Text(), "　Quillora　　a.bmp");
+  EXPECT_FALSE(editor->modified);
+  EXPECT_TRUE(editor->ActSave.Enabled());
+  ASSERT_EQ(editor->composedImage.Width(), 37);
+  ASSERT_EQ(editor->composedImage.Height(), 23);
+  EXPECT_EQ(editor->PB1.Width(), 37);
+  for (int y = 0; y < 23; ++y)
+    for (int x = 0; x < 37; ++x) ASSERT_EQ(PixelAt(editor->composedImage, x, y), Checker(x, y));
+}
+
+TEST_F(EditorLoad, LoadPicture_Should_TakeJpegWhateverTheCaseOfTheExtension) {
+  TempDir dir;
+  for (const char* name : {"Photo.JPG", "photo.Jpeg"}) {
+    std::string path = dir.File(name);
+    WriteFile(path, MakeJpeg(48, 32, [](int, int) { return 0x2080C0u; }));
+    editor->LoadPicture(path);
+    EXPECT_EQ(editor->composedImage.Width(), 48) << name;
+    EXPECT_EQ(editor->composedImage.Height(), 32) << name;
+    uint32_t c = PixelAt(editor->composedImage, 10, 10);
+    EXPECT_NEAR(static_cast<int>(c & 0xFF), 0xC0, 4) << name;
+    EXPECT_NEAR(static_cast<int>(c >> 16), 0x20, 4) << name;
+    EXPECT_EQ(editor->Text(), std::string("　Quillora　　") + name);
+  }
+}
+
+TEST_F(EditorLoad, LoadPicture_Should_TakeUpperCaseBmpExtension) {
+  TempDir dir;
+  std::string path = dir.File("scan.BMP");
+  WriteFile(path, MakeBmp24(5, 4, Checker));
+  editor->LoadPicture(path);
+  EXPECT_EQ(editor->composedImage.Width(), 5);
+}
+
+TEST_F(EditorLoad, LoadPicture_Should_ShowFileNamePart_When_FolderNameEndsInByte5C) {
+  TempDir dir("ソフト");
+  std::string path = dir.File("表.bmp");
+  WriteFile(path, MakeBmp24(6, 6, Checker));
+  editor->LoadPicture(path);
+  EXPECT_EQ(editor->Text(), "　Quillora　　表.bmp");
+  EXPECT_EQ(editor->composedImage.Width(), 6);
+}
+
+TEST_F(EditorLoad, ActNew_Should_GiveWhite640x480_AfterLargerPicture) {
+  TempDir dir;
+  std::string path = dir.File("big.bmp");
+  WriteFile(path, MakeBmp24(1024, 768, [](int, int) { return 0u; }));
+  editor->LoadPicture(path);
+  editor->modified = true;
+  editor->ActNew.Execute();
+  ASSERT_EQ(editor->composedImage.Width(), 640);
+  ASSERT_EQ(editor->composedImage.Height(), 480);
+  EXPECT_EQ(PixelAt(editor->composedImage, 639, 479), 0xFFFFFFu);
+  EXPECT_EQ(PixelAt(editor->composedImage, 639, 0), 0xFFFFFFu);
+  EXPECT_EQ(PixelAt(editor->composedImage, 0, 479), 0xFFFFFFu);
+  EXPECT_EQ(PixelAt(editor->baseImage, 639, 479), 0xFFFFFFu);
+  EXPECT_FALSE(editor->modified);
+  EXPECT_TRUE(editor->fileName.empty());
+  EXPECT_EQ(editor->Text(), kBlankCaption);
+}
+
+TEST_F(EditorLoad, ActNew_Should_DropAnnotationsAndSelection) {
+  editor->lines.push_back(std::make_unique<LineRecord>(LineRecord{1, 1, 50, 50, 5, 0xFF, false}));
+  editor->selectedLine = editor->lines.back().get();
+  editor->texts.push_back(std::make_unique<TMoji>());
+  editor->selectedText = editor->texts.back().get();
+  editor->ActNew.Execute();
+  EXPECT_TRUE(editor->lines.empty());
+  EXPECT_TRUE(editor->texts.empty());
+  EXPECT_EQ(editor->selectedLine, nullptr);
+  EXPECT_EQ(editor->selectedText, nullptr);
+}
+
+TEST_F(EditorLoad, LoadPicture_Should_GiveEmptyCaptionTail_When_AcceptedNameDoesNotExist) {
+  editor->LoadPicture("C:\\gone\\missing.bmp");
+  EXPECT_EQ(editor->Text(), "　Quillora　　");
+  EXPECT_TRUE(editor->fileName.empty());
+  EXPECT_EQ(editor->composedImage.Width(), 640);
+}
+
+TEST_F(EditorLoad, LoadPicture_Should_ClearAllAttributes_When_FileIsReadOnly) {
+  TempDir dir;
+  std::string ro = dir.File("ro.bmp"), plain = dir.File("plain.bmp");
+  WriteFile(ro, MakeBmp24(3, 3, Checker));
+  WriteFile(plain, MakeBmp24(3, 3, Checker));
+  SetFileAttributesA(ro.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                     FILE_ATTRIBUTE_ARCHIVE);
+  SetFileAttributesA(plain.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
+  DWORD plainBefore = GetFileAttributesA(plain.c_str());
+  editor->LoadPicture(ro);
+  editor->LoadPicture(plain);
+  DWORD roAfter = GetFileAttributesA(ro.c_str());
+  EXPECT_EQ(roAfter & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN), 0u);
+  // Wine reports the archive bit of every file whatever was set.
+  if (!qtk::RunningUnderWine()) EXPECT_EQ(roAfter & FILE_ATTRIBUTE_ARCHIVE, 0u);
+  EXPECT_EQ(GetFileAttributesA(plain.c_str()), plainBefore);
+}
+
+TEST_F(EditorLoad, LoadPicture_Should_KeepPictureAndTakeName_When_FileHasNoExtension) {
+  TempDir dir;
+  std::string path = dir.File("noext");
+  WriteFile(path, "whatever");
+  editor->modified = true;
+  editor->LoadPicture(path);
+  EXPECT_EQ(editor->fileName, path);
+  EXPECT_EQ(editor->Text(), kBlankCaption);
+  EXPECT_EQ(editor->composedImage.Width(), 640);
+  EXPECT_FALSE(editor->modified);
+}
+
+TEST_F(EditorLoad, LoadPicture_Should_RefuseOtherExtension_AndCloseEditor) {
+  editor->lines.push_back(std::make_unique<LineRecord>(LineRecord{1, 1, 50, 50, 5, 0xFF, false}));
+  editor->LoadPicture("C:\\pics\\shot.png");
+  ASSERT_FALSE(boxes.boxes.empty());
+  EXPECT_EQ(boxes.boxes[0].text,
+            "このソフトで開けるファイル形式は\r\n\r\n『 BMP,WMF,JPG,JPEG 』 だけです。");
+  EXPECT_EQ(boxes.boxes[0].caption, "Quillora");
+  EXPECT_EQ(boxes.boxes[0].type, static_cast<UINT>(MB_OK));
+  EXPECT_EQ(launcherCloses, 1);
+  // The document was not touched before the close.
+  EXPECT_EQ(editor->lines.size(), 1u);
+}
+
+TEST_F(EditorLoad, LoadPicture_Should_ReportErrorAndKeepDocument_When_FileIsDamaged) {
+  TempDir dir;
+  std::string good = dir.File("good.bmp");
+  WriteFile(good, MakeBmp24(9, 7, Checker));
+  editor->LoadPicture(good);
+  struct Case {
+    const char* name;
+    std::string bytes;
+  };
+  std::string truncated = MakeBmp24(40, 40, Checker).substr(0, 300);
+  std::string jpegHalf = MakeJpeg(64, 64, Checker);
+  jpegHalf.resize(40);
+  const Case cases[] = {{"trunc.bmp", truncated},
+                        {"empty.bmp", ""},
+                        {"text.jpg", "not a jpeg at all"},
+                        {"half.jpeg", jpegHalf},
+                        {"junk.wmf", std::string(100, 'x')}};
+  for (const Case& c : cases) {
+    std::string path = dir.File(c.name);
+    WriteFile(path, c.bytes);
+    boxes.boxes.clear();
+    editor->modified = true;
+    qtk::Application::Get().ProcessMessages();
+    try {
+      editor->LoadPicture(path);
+      ADD_FAILURE() << c.name << " loaded";
+    } catch (const std::exception& e) {
+      qtk::Application::Get().ShowException(e);
+    }
+    ASSERT_EQ(boxes.boxes.size(), 1u) << c.name;
+    EXPECT_EQ(boxes.boxes[0].caption, "Quillora");
+    EXPECT_EQ(boxes.boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
+    EXPECT_FALSE(boxes.boxes[0].text.empty());
+    EXPECT_EQ(editor->fileName, good) << c.name;
+    EXPECT_EQ(editor->Text(), "　Quillora　　good.bmp") << c.name;
+    EXPECT_EQ(editor->baseImage.Width(), 9) << c.name;
+    EXPECT_TRUE(editor->modified) << c.name;
+  }
+}
+
+TEST_F(EditorLoad, LoadPicture_Should_ShowJpegErrorNumber_When_JpegIsBroken) {
+  TempDir dir;
+  std::string path = dir.File("bad.jpg");
+  WriteFile(path, std::string("\xFF\xD8\xFF\xE0garbage", 11));
+  try {
+    editor->LoadPicture(path);
+    FAIL() << "loaded";
+  } catch (const std::exception& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("JPEG エラー #", 0), 0u) << e.what();
+  }
+}
+
+TEST_F(EditorLoad, Compose_Should_EqualBase_When_NoAnnotations) {
+  TempDir dir;
+  std::string path = dir.File("c.bmp");
+  WriteFile(path, MakeBmp24(31, 17, Checker));
+  editor->LoadPicture(path);
+  editor->ComposePicture();
+  for (int y = 0; y < 17; ++y)
+    for (int x = 0; x < 31; ++x)
+      ASSERT_EQ(PixelAt(editor->composedImage, x, y), PixelAt(editor->baseImage, x, y));
+}
+
+// A drop carries a DROPFILES block; only the first file of the set is loaded.
+HGLOBAL MakeDrop(const std::vector<std::string>& files) {
+  std::string list;
+  for (const auto& f : files) list += f + '\0';
+  list += '\0';
+  HGLOBAL mem = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size());
+  auto* df = static_cast<DROPFILES*>(GlobalLock(mem));
+  df->pFiles = sizeof(DROPFILES);
+  df->fWide = FALSE;
+  memcpy(reinterpret_cast<char*>(df) + sizeof(DROPFILES), list.data(), list.size());
+  GlobalUnlock(mem);
+  return mem;
+}
+
+TEST_F(EditorLoad, Drop_Should_LoadOnlyFirstFile) {
+  TempDir dir;
+  std::string first = dir.File("first.bmp"), second = dir.File("second.bmp");
+  WriteFile(first, MakeBmp24(11, 5, Checker));
+  WriteFile(second, MakeBmp24(12, 6, Checker));
+  HGLOBAL drop = MakeDrop({first, second, dir.File("third.bmp")});
+  SendMessageA(editor->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+  EXPECT_EQ(editor->fileName, first);
+  EXPECT_EQ(editor->composedImage.Width(), 11);
+}
+
+TEST_F(EditorLoad, Open_Should_LoadChosenFile_AndChangeNothing_When_Cancelled) {
+  TempDir dir;
+  std::string path = dir.File("opened.bmp");
+  WriteFile(path, MakeBmp24(13, 8, Checker));
+  std::string filterSeen;
+  qtk::OpenPictureDialog::hook = [&](qtk::OpenPictureDialog& d) {
+    filterSeen = d.filter;
+    return false;
+  };
+  editor->ActOpen.Execute();
+  EXPECT_EQ(editor->composedImage.Width(), 640);
+  EXPECT_EQ(filterSeen, "ビットマップ・JPEG・メタファイル|*.bmp;*.jpg;*.jpeg;*.wmf");
+  qtk::OpenPictureDialog::hook = [&](qtk::OpenPictureDialog& d) {
+    d.fileName = path;
+    return true;
+  };
+  editor->ActOpen.Execute();
+  qtk::OpenPictureDialog::hook = nullptr;
+  EXPECT_EQ(editor->fileName, path);
+  EXPECT_EQ(editor->composedImage.Width(), 13);
+}
+
+}  // namespace
+}  // namespace quillora::testing_support
