@@ -10,7 +10,9 @@ double BestOf(int runs, const std::function<void()>& body);
 // One line: the figure, its reference, the ratio and the goal.
 void Report(const char* what, double ms, const char* reference, double refMs, double goal);
 
-int RunLoad(const std::vector<std::string>& args);
+int RunLoad(const std::vector<std::string>& args);  // bench_load.cpp
+int RunDrag(const std::vector<std::string>& args);  // bench_drag.cpp
+int RunSave(const std::vector<std::string>& args);  // bench_save.cpp
 int Run(const std::vector<std::string>& args);
 
 }  // namespace quillora::bench

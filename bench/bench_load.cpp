@@ -39,6 +39,8 @@ int RunLoad(const std::vector<std::string>& args) {
 
 int Run(const std::vector<std::string>& args) {
   if (args[0] == "load") return RunLoad(args);
+  if (args[0] == "drag") return RunDrag(args);
+  if (args[0] == "save") return RunSave(args);
   std::fprintf(stderr, "unknown benchmark %s\n", args[0].c_str());
   return 2;
 }

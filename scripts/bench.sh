@@ -25,3 +25,14 @@ echo "== load: djpeg best of 5: ${djpeg_ms} ms"
 winpath() { echo "Z:${1//\//\\}"; }
 "$here/scripts/with-display.sh" "$here/scripts/wine-run.sh" "$build/quillora_bench.exe" load \
   "$(winpath "$work/frame.jpg")" "$(winpath "$work/frame.bmp")" "$djpeg_ms"
+
+# drag: moving a selected line over the 4K picture with 200 lines, 20 arrows and 50 labels,
+# beside the pass over the same picture without annotations.
+echo "== drag"
+"$here/scripts/with-display.sh" "$here/scripts/wine-run.sh" "$build/quillora_bench.exe" drag \
+  "$(winpath "$work/frame.bmp")"
+# save: the same pixels written by cjpeg natively, and by SaveJpeg/SaveBitmap under Wine.
+cjpeg_ms=$(best_ms 5 cjpeg -quality 90 -baseline -outfile "$work/cjpeg.jpg" "$work/frame.ppm")
+echo "== save: cjpeg -quality 90 -baseline best of 5: ${cjpeg_ms} ms"
+"$here/scripts/with-display.sh" "$here/scripts/wine-run.sh" "$build/quillora_bench.exe" save \
+  "$(winpath "$work/frame.bmp")" "$cjpeg_ms"

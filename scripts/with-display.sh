@@ -27,7 +27,26 @@ fi
 server_pid=$!
 sleep 0.3
 
+# A PDF printer behind a CUPS scheduler of our own, for the printing tests.
+cups_pid=""
+if [ "${QUILLORA_PRINTER:-0}" = 1 ] && [ -x /usr/sbin/cupsd ]; then
+  if ! pgrep -x cupsd >/dev/null; then
+    /usr/sbin/cupsd -f >/dev/null 2>&1 &
+    cups_pid=$!
+    for _ in $(seq 50); do lpstat -r 2>/dev/null | grep -q "is running" && break; sleep 0.1; done
+  fi
+  if ! lpstat -p PDF >/dev/null 2>&1; then
+    lpadmin -p PDF -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd -E >/dev/null 2>&1 &&
+      lpadmin -d PDF >/dev/null 2>&1
+  fi
+  out=$(sed -n 's/^Out *//p' /etc/cups/cups-pdf.conf 2>/dev/null | head -n 1)
+  out=${out:-\${HOME}/PDF}
+  export QUILLORA_PDF_DIR="${out//\$\{HOME\}/$HOME}"
+  mkdir -p "$QUILLORA_PDF_DIR"
+fi
+
 cleanup() {
+  [ -n "$cups_pid" ] && kill "$cups_pid" 2>/dev/null
   [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
   kill "$xvfb_pid" 2>/dev/null
   wait "$xvfb_pid" 2>/dev/null

@@ -1,12 +1,29 @@
 #include "annotations/moji.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace quillora {
 
-RECT TMoji::Measure(qtk::Canvas& canvas) const {
-  RECT r{X, Y, X, Y};
+namespace {
+
+// How far past the surface a label may start and still show: glyph overhang (italics) and the
+// frame's pen reach a little beyond the measured cells.
+int64_t Slack(const qtk::FontSpec& font) { return 64 + 2 * std::abs(int64_t{font.height}); }
+
+// Brings an edge to the clip box widened by `slack`; pixels inside the box do not change.
+int ClampEdge(int64_t v, LONG low, LONG high, int64_t slack) {
+  return static_cast<int>(std::clamp<int64_t>(v, low - slack, high + slack));
+}
+
+}  // namespace
+
+TMoji::Bounds TMoji::Measure(qtk::Canvas& canvas) const {
+  // Measured at the origin and moved in 64 bits: DT_CALCRECT only adds the text's size.
+  RECT r{0, 0, 0, 0};
   canvas.RealizeFont();
   DrawTextA(canvas.Handle(), Text.data(), static_cast<int>(Text.size()), &r, DT_CALCRECT);
-  return r;
+  return {int64_t{X} + r.left, int64_t{Y} + r.top, int64_t{X} + r.right, int64_t{Y} + r.bottom};
 }
 
 void TMoji::Draw(qtk::Canvas& canvas, bool selected) const {
@@ -17,19 +34,32 @@ void TMoji::Draw(qtk::Canvas& canvas, bool selected) const {
   } else {
     canvas.SetBrushStyle(qtk::BrushStyle::Clear);
   }
-  canvas.TextOut(X, Y, Text);
+  RECT box{};
+  GetClipBox(canvas.Handle(), &box);
+  const int64_t slack = Slack(Font);
+  // A label that starts beyond the right or bottom edge cannot show; one that starts before the
+  // left or top edge shows only when its text reaches back in. Either way GDI gets small numbers.
+  bool shows = X <= box.right + slack && Y <= box.bottom + slack;
+  if (shows && (X < box.left - slack || Y < box.top - slack)) {
+    SIZE extent = canvas.TextExtent(Text);
+    shows = int64_t{X} + extent.cx + slack >= box.left && int64_t{Y} + extent.cy + slack >= box.top;
+  }
+  if (shows) canvas.TextOut(X, Y, Text);
   if (!selected) return;
-  RECT r = Measure(canvas);
+  const Bounds b = Measure(canvas);
   canvas.SetBrushStyle(qtk::BrushStyle::Clear);
   canvas.SetPenMode(qtk::PenMode::Not);
   canvas.SetPenWidth(2);
-  canvas.Rectangle(X, Y, r.right, r.bottom);
+  canvas.Rectangle(ClampEdge(b.left, box.left, box.right, slack),
+                   ClampEdge(b.top, box.top, box.bottom, slack),
+                   ClampEdge(b.right, box.left, box.right, slack),
+                   ClampEdge(b.bottom, box.top, box.bottom, slack));
 }
 
 bool TMoji::HitTest(int32_t x, int32_t y, qtk::Canvas& canvas) const {
   canvas.SetFont(Font);
-  RECT r = Measure(canvas);
-  return r.left <= x && x <= r.right && r.top <= y && y <= r.bottom;
+  const Bounds b = Measure(canvas);
+  return b.left <= x && x <= b.right && b.top <= y && y <= b.bottom;
 }
 
 }  // namespace quillora

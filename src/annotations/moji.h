@@ -1,4 +1,6 @@
 #pragma once
+#include <windows.h>
+
 #include <cstdint>
 #include <string>
 
@@ -20,13 +22,19 @@ public:
   int32_t X = 0;
   int32_t Y = 0;
 
+  // The text rectangle as DrawTextA with DT_CALCRECT measures it; 64-bit edges, so that a label
+  // moved next to the int32 limits cannot wrap its right or bottom edge around.
+  struct Bounds {
+    int64_t left = 0, top = 0, right = 0, bottom = 0;
+  };
+
   // Draws the label; a selected label gets an inverted frame around its measured text.
   void Draw(qtk::Canvas& canvas, bool selected) const;
   // True when (x, y) lies in the measured text rectangle, all four bounds inclusive. Sets the
   // canvas font to the label's as a side effect.
   bool HitTest(int32_t x, int32_t y, qtk::Canvas& canvas) const;
-  // The text rectangle as DrawTextA with DT_CALCRECT measures it on the canvas.
-  RECT Measure(qtk::Canvas& canvas) const;
+  // Measures the text with the canvas's current font.
+  Bounds Measure(qtk::Canvas& canvas) const;
 };
 
 }  // namespace quillora

@@ -38,6 +38,7 @@ void TScrivletForm1::ClearAnnotations() {
   texts.clear();
   selectedLine = nullptr;
   selectedText = nullptr;
+  gestureLine = nullptr;  // a gesture under way has lost its record
 }
 
 void TScrivletForm1::ComposePicture() {

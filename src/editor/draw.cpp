@@ -41,8 +41,9 @@ void TScrivletForm1::DrawLine(const LineRecord& line, bool selected) {
   canvas.SetPenWidth(line.Width);
   canvas.SetPenMode(selected ? qtk::PenMode::Not : qtk::PenMode::Copy);
   double x0 = line.StartX, y0 = line.StartY, x1 = line.EndX, y1 = line.EndY;
-  // The margin keeps the pen's caps outside the picture where the segment is cut.
-  double margin = std::abs(static_cast<double>(line.Width)) + 4;
+  // Only ends beyond the margin are cut: any drag of the pointer (16-bit positions) stays inside
+  // it and reaches GDI unchanged, and a cut lies far outside, past the pen's caps.
+  double margin = 65536 + std::abs(static_cast<double>(line.Width));
   if (ClipSegment(x0, y0, x1, y1, -margin, -margin, composedImage.Width() + margin,
                   composedImage.Height() + margin)) {
     canvas.MoveTo(static_cast<int>(std::lround(x0)), static_cast<int>(std::lround(y0)));
@@ -59,9 +60,9 @@ void TScrivletForm1::DrawArrowHead(const LineRecord& line, bool selected) {
     canvas.SetBrushStyle(qtk::BrushStyle::Solid);
     canvas.SetBrushColor(line.Color);
   }
-  // A head lies within its length (at most 3 * width + 6) of its tip; one whose tip is that far
-  // outside the picture cannot show.
-  const int64_t reach = 3 * static_cast<int64_t>(std::abs(line.Width)) + 16;
+  // The corners lie within (3 * width + 6) / cos 15 degrees of the tip and the outline's pen
+  // reaches half its width further: a head whose tip is farther outside than that cannot show.
+  const int64_t reach = 4 * std::abs(static_cast<int64_t>(line.Width)) + 16;
   if (line.EndX < -reach || line.EndY < -reach || line.EndX > composedImage.Width() + reach ||
       line.EndY > composedImage.Height() + reach)
     return;

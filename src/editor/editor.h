@@ -129,6 +129,8 @@ public:
   TMoji* selectedText = nullptr;
   bool dragging = false;
   bool modified = false;
+  LineRecord* gestureLine = nullptr;  // the record the current line press appended (pointer.cpp)
+  LineRecord gestureShape{};          // that record's fields as the gesture last left them
 
   // --- commands (layout.cpp) ---
   qtk::Action ActNew, ActOpen, ActSave, ActSaveAs, ActPrint, ActExit, ActReload, ActVer, ActFont,

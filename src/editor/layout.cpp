@@ -231,7 +231,6 @@ void TScrivletForm1::CreateToolBar() {
   CheckBox2.Create(Panel4.Handle(), 156, 2, 92, 21, "横向き印刷");
   CheckBox2.SetFont(PGothic(-12));
   CheckBox2.SetHint("印刷方向|印刷方向を設定出来ます。");
-  CheckBox2.SetShowHint(true);
   CheckBox2.SetChecked(true);
   ToolBar1.AddControl(Panel4, 250);
 }

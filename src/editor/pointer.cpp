@@ -58,6 +58,7 @@ void TScrivletForm1::Spoide2Click() {
 
 void TScrivletForm1::PB1MouseDown(qtk::MouseButton button, int32_t x, int32_t y) {
   if (button != qtk::MouseButton::Left) return;
+  gestureLine = nullptr;  // a press starts a new gesture; only a line press gives it a record
   modified = true;
   ActSave.SetEnabled(true);
   switch (toolMode) {
@@ -90,6 +91,8 @@ void TScrivletForm1::PB1MouseDown(qtk::MouseButton button, int32_t x, int32_t y)
       line->Width = SpinEdit1.Value();
       line->Color = NowColor.GetColor();
       line->Arrow = toolMode == kToolArrow;
+      gestureLine = line.get();
+      gestureShape = *line;
       lines.push_back(std::move(line));
       dragging = true;
       return;
@@ -113,12 +116,32 @@ void TScrivletForm1::PB1MouseDown(qtk::MouseButton button, int32_t x, int32_t y)
   }
 }
 
+namespace {
+
 // Moves add the pointer's displacement since the previous step, so the annotation keeps its
 // offset from the pointer; sums saturate instead of overflowing.
-namespace {
 int32_t Shift(int32_t v, int64_t d) {
   return static_cast<int32_t>(std::clamp<int64_t>(v + d, INT32_MIN, INT32_MAX));
 }
+
+bool SameRecord(const LineRecord& a, const LineRecord& b) {
+  return a.StartX == b.StartX && a.StartY == b.StartY && a.EndX == b.EndX && a.EndY == b.EndY &&
+         a.Width == b.Width && a.Color == b.Color && a.Arrow == b.Arrow;
+}
+
+// Where the gesture's record sits in the line list; end() once the document was cleared under a
+// held button, so the rest of that gesture touches no record. A record that took the freed one's
+// address after the clearing does not hold what the gesture left in its own.
+auto FindLine(std::vector<std::unique_ptr<LineRecord>>& lines, const LineRecord* line,
+              const LineRecord& shape) {
+  if (!line) return lines.end();
+  auto it = !lines.empty() && lines.back().get() == line
+                ? lines.end() - 1
+                : std::find_if(lines.begin(), lines.end(),
+                               [line](const auto& l) { return l.get() == line; });
+  return it != lines.end() && SameRecord(**it, shape) ? it : lines.end();
+}
+
 }  // namespace
 
 void TScrivletForm1::PB1MouseMove(int32_t x, int32_t y) {
@@ -143,16 +166,18 @@ void TScrivletForm1::PB1MouseMove(int32_t x, int32_t y) {
       return;
     }
     case kToolLine:
-    case kToolArrow:
-      // The record of this gesture is gone when the document was cleared meanwhile.
-      if (lines.empty()) {
+    case kToolArrow: {
+      auto it = FindLine(lines, gestureLine, gestureShape);
+      if (it == lines.end()) {
+        gestureLine = nullptr;
         dragging = false;
         return;
       }
-      lines.back()->EndX = x;
-      lines.back()->EndY = y;
+      (*it)->EndX = gestureShape.EndX = x;
+      (*it)->EndY = gestureShape.EndY = y;
       ComposePicture();
       return;
+    }
     default:
       return;
   }
@@ -174,15 +199,17 @@ void TScrivletForm1::PB1MouseUp(qtk::MouseButton button, int32_t x, int32_t y) {
       ComposePicture();
       return;
     case kToolLine:
-    case kToolArrow:
-      if (!lines.empty()) {
-        const LineRecord& last = *lines.back();
-        if (last.StartX == last.EndX && last.StartY == last.EndY) {
-          if (selectedLine == &last) selectedLine = nullptr;
-          lines.pop_back();
-        }
+    case kToolArrow: {
+      auto it = FindLine(lines, gestureLine, gestureShape);
+      gestureLine = nullptr;
+      if (it == lines.end()) return;
+      const LineRecord& line = **it;
+      if (line.StartX == line.EndX && line.StartY == line.EndY) {
+        if (selectedLine == &line) selectedLine = nullptr;
+        lines.erase(it);
       }
       return;
+    }
     case kToolText:
     case kToolTextPoint:
       textPoint = {x, y};

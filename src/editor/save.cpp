@@ -1,14 +1,206 @@
 // Saving and the close question.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "editor/editor.h"
+#include "editor/logic/name_parts.h"
+#include "editor/logic/texts.h"
+#include "toolkit/app.h"
+#include "toolkit/error.h"
+#include "toolkit/logic/bmp_codec.h"
+#include "toolkit/logic/jpeg_codec.h"
 
 namespace quillora {
 
-void TScrivletForm1::ActSaveExecute() {}
-void TScrivletForm1::ActSaveAsExecute() {}
+namespace {
+
+const char* const kSaveFilter =
+    "ビットマップ (*.bmp)|*.bmp|JPEG イメージファイル (*.jpg)|*.jpg|JPEG イメージファイル (*.jpeg)|*.jpeg";
+
+std::string FullPath(const std::string& path) {
+  char buffer[MAX_PATH * 2] = {};
+  DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
+  return n > 0 && n < sizeof buffer ? std::string(buffer, n) : path;
+}
+
+[[noreturn]] void ThrowCannotCreate(const std::string& path, DWORD code) {
+  throw qtk::Error("ファイル\"" + FullPath(path) + "\"." + qtk::SystemMessage(code) +
+                   "を作成できません");
+}
+
+// The folder part of a path, with its last "\" (empty for a bare name: the current folder).
+std::string FolderOf(const std::string& path) {
+  const std::string name = FileNamePart(path);
+  return path.substr(0, path.size() - name.size());
+}
+
+void WriteAll(HANDLE file, const void* data, size_t size) {
+  DWORD written = 0;
+  if (!WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) || written != size)
+    qtk::ThrowLastError("");
+}
+
+// Writes a whole file through `write` so that the file it replaces survives any failure: the
+// picture goes into a new file beside the target, which takes the target's place only once
+// every byte is written. Nothing of the new file is left behind when something fails.
+void WriteReplacing(const std::string& target, const std::function<void(HANDLE)>& write) {
+  // A target that exists but cannot be written (read-only, a folder, in use) is refused before
+  // anything is created, as opening it for writing would be.
+  HANDLE probe = CreateFileA(target.c_str(), GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (probe != INVALID_HANDLE_VALUE) {
+    CloseHandle(probe);
+  } else if (DWORD code = GetLastError(); code != ERROR_FILE_NOT_FOUND) {
+    ThrowCannotCreate(target, code);
+  }
+  const DWORD attributes = GetFileAttributesA(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+    ThrowCannotCreate(target, ERROR_ACCESS_DENIED);
+
+  std::string folder = FolderOf(target);
+  if (folder.empty()) folder = ".";
+  char temp[MAX_PATH] = {};
+  if (!GetTempFileNameA(folder.c_str(), "qlr", 0, temp)) ThrowCannotCreate(target, GetLastError());
+  HANDLE file = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD code = GetLastError();
+    DeleteFileA(temp);
+    ThrowCannotCreate(target, code);
+  }
+  try {
+    write(file);
+  } catch (...) {
+    CloseHandle(file);
+    DeleteFileA(temp);
+    throw;
+  }
+  const bool closed = CloseHandle(file);
+  const DWORD closeCode = GetLastError();
+  if (!closed) {
+    DeleteFileA(temp);
+    throw qtk::Error(qtk::SystemMessage(closeCode));
+  }
+  if (!MoveFileExA(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const DWORD code = GetLastError();
+    DeleteFileA(temp);
+    ThrowCannotCreate(target, code);
+  }
+}
+
+// The BMP file: the header of the bitmap writer, then the rows from the bottom up, gathered into
+// large pieces. The gathering buffer is kept between saves: under Wine, touching fresh memory
+// costs more than copying the rows.
+void WriteBmpFile(HANDLE file, const qtk::Bitmap& image) {
+  static std::vector<uint8_t> chunk;
+  constexpr size_t kChunk = 1u << 20;
+  const auto header = qtk::bmp::Header24(image.Width(), image.Height());
+  const size_t stride = image.Stride();
+  if (chunk.size() < std::max(kChunk, header.size() + stride)) chunk.resize(std::max(kChunk, header.size() + stride));
+  size_t used = header.size();
+  std::copy(header.begin(), header.end(), chunk.begin());
+  for (int y = image.Height() - 1; y >= 0; --y) {
+    if (used + stride > chunk.size()) {
+      WriteAll(file, chunk.data(), used);
+      used = 0;
+    }
+    std::memcpy(chunk.data() + used, image.Bits() + stride * static_cast<size_t>(y), stride);
+    used += stride;
+  }
+  WriteAll(file, chunk.data(), used);
+}
+
+}  // namespace
+
+void TScrivletForm1::ActSaveExecute() {
+  const std::string ext = LowerAscii(Extension(fileName));
+  FColorButton.SetFocus();
+  if (ext == ".jpg" || ext == ".jpeg")
+    SaveJpeg();
+  else if (ext == ".bmp")
+    SaveBitmap();
+  else
+    ActSaveAsExecute();
+}
+
+// A failed write leaves the current file name as it was, so that the document still points at
+// the file it came from rather than at a name that holds nothing.
+void TScrivletForm1::ActSaveAsExecute() {
+  FColorButton.SetFocus();
+  SavePictureDialog1.filter = kSaveFilter;
+  if (SavePictureDialog1.defaultExt.empty()) SavePictureDialog1.defaultExt = "bmp";
+  SavePictureDialog1.fileName.clear();
+  if (SavePictureDialog1.Execute(Handle())) {
+    const int index = SavePictureDialog1.filterIndex;
+    const char* const extensions[] = {"bmp", "jpg", "jpeg"};
+    if (index >= 1 && index <= 3) {
+      SavePictureDialog1.defaultExt = extensions[index - 1];
+      const std::string previous = fileName;
+      fileName = SavePictureDialog1.fileName;
+      try {
+        if (index == 1)
+          SaveBitmap();
+        else
+          SaveJpeg();
+      } catch (...) {
+        fileName = previous;
+        throw;
+      }
+    }
+  }
+  ActSave.SetEnabled(false);
+}
+
 void TScrivletForm1::ActExitExecute() { Close(); }
-void TScrivletForm1::SaveJpeg() {}
-void TScrivletForm1::SaveBitmap() {}
-void TScrivletForm1::FormCloseQuery(bool& canClose) {}
+
+void TScrivletForm1::SaveJpeg() {
+  const qtk::PixelBuffer pixels = composedImage.View();
+  WriteReplacing(fileName, [&](HANDLE file) {
+    // The encoder hands over small pieces; they are gathered so that the disk sees few writes.
+    std::vector<uint8_t> pending;
+    pending.reserve(1u << 20);
+    qtk::jpeg::Encode(pixels, [&](const uint8_t* data, size_t size) {
+      pending.insert(pending.end(), data, data + size);
+      if (pending.size() >= (1u << 20) - (64u << 10)) {
+        WriteAll(file, pending.data(), pending.size());
+        pending.clear();
+      }
+    });
+    if (!pending.empty()) WriteAll(file, pending.data(), pending.size());
+  });
+  SetText("　Quillora　　" + FileNamePart(fileName));
+  modified = false;
+}
+
+void TScrivletForm1::SaveBitmap() {
+  WriteReplacing(fileName, [&](HANDLE file) { WriteBmpFile(file, composedImage); });
+  SetText("　Quillora　　" + FileNamePart(fileName));
+  modified = false;
+}
+
+// "はい(&Y)" keeps the window open when its save wrote nothing (the save dialog was cancelled),
+// so that answering yes never loses the changes.
+void TScrivletForm1::FormCloseQuery(bool& canClose) {
+  if (!modified) return;
+  MessageBeep(MB_ICONQUESTION);
+  const int answer = qtk::Application::Get().MessageBox(
+      Handle(), CloseQuestion(fileName), "確認", MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON1);
+  if (answer == IDNO) return;
+  if (answer == IDYES) {
+    ActSaveExecute();
+    if (!modified) return;
+  }
+  canClose = false;
+  FColorButton.SetFocus();
+}
+
 void TScrivletForm1::FormClose() {
   if (closeLauncher) closeLauncher();
 }

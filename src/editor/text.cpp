@@ -1,4 +1,6 @@
 // The text entry row: confirming labels, the text-point marker, the row's height.
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 #include "editor/editor.h"
@@ -40,9 +42,15 @@ void TScrivletForm1::DrawTextPoint() {
   qtk::Canvas& canvas = PB1.GetCanvas();
   canvas.SetPenMode(qtk::PenMode::Not);
   canvas.SetPenWidth(4);
-  int h = std::abs(InsText.Font().height);
-  canvas.MoveTo(textPoint.x, textPoint.y);
-  canvas.LineTo(textPoint.x, textPoint.y + h);
+  // The bar is vertical: bringing its ends to the box just around PB1 leaves every visible pixel
+  // as it was and keeps GDI's numbers small for a point far outside.
+  constexpr int64_t kMargin = 8;
+  const int64_t w = PB1.Width(), h = PB1.Height();
+  const int64_t x = textPoint.x, top = textPoint.y;
+  const int64_t bottom = top + std::abs(int64_t{InsText.Font().height});
+  if (x < -kMargin || x > w + kMargin || bottom < -kMargin || top > h + kMargin) return;
+  canvas.MoveTo(static_cast<int>(x), static_cast<int>(std::max(top, -kMargin)));
+  canvas.LineTo(static_cast<int>(x), static_cast<int>(std::min(bottom, h + kMargin)));
 }
 
 // The row always fits its children: the entry field grows with its font.

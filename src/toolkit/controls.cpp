@@ -5,6 +5,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "toolkit/action.h"
 #include "toolkit/app.h"
@@ -13,7 +14,7 @@ namespace qtk {
 
 namespace {
 
-constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
+constexpr DWORD kChild = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
 
 void SendFont(HWND target, HWND source) {
   SendMessageA(target, WM_SETFONT, SendMessageA(source, WM_GETFONT, 0, 0), TRUE);
@@ -31,8 +32,8 @@ void Button::Create(HWND parent, int x, int y, int width, int height, const std:
 void Button::SetAction(Action* action) {
   action_ = action;
   if (!action) return;
+  // The button keeps the caption it was created with; hint and state follow the action.
   auto follow = [](Button& b, const Action& a) {
-    b.SetText(a.Caption());
     b.SetHint(a.Hint());
     b.SetEnabled(a.Enabled());
     b.SetVisible(a.Visible());
@@ -195,8 +196,7 @@ LRESULT Edit::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
 // --- Memo ---
 
 void Memo::Create(HWND parent, int x, int y, int width, int height) {
-  DWORD style = kChild | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOHSCROLL | ES_AUTOVSCROLL |
-                ES_READONLY;
+  DWORD style = kChild | ES_MULTILINE | ES_AUTOHSCROLL | ES_READONLY;
   CreateSystem("EDIT", style, WS_EX_CLIENTEDGE, parent, x, y, width, height);
 }
 

@@ -111,12 +111,27 @@ void Canvas::RealizeBrush() {
 }
 
 void Canvas::RealizeFont() {
-  if (!fontValid_ || !(font_.name == fontMade_.name && font_.height == fontMade_.height &&
-                       font_.style == fontMade_.style && font_.charset == fontMade_.charset)) {
-    FontObject font = CreateFontObject(font_);
-    HGDIOBJ prev = SelectObject(dc_, font.get());
+  auto same = [](const FontSpec& a, const FontSpec& b) {
+    return a.name == b.name && a.height == b.height && a.style == b.style &&
+           a.charset == b.charset;
+  };
+  if (!fontValid_ || !same(font_, fontMade_)) {
+    auto it = std::find_if(fonts_.begin(), fonts_.end(),
+                           [&](const CachedFont& c) { return same(c.spec, font_); });
+    if (it == fonts_.end()) {
+      constexpr size_t kCachedFonts = 8;
+      if (fonts_.size() == kCachedFonts) {
+        // The oldest may still be selected: put the current font in first.
+        if (fontValid_ && same(fonts_.front().spec, fontMade_) && oldFont_)
+          SelectObject(dc_, oldFont_);
+        fontValid_ = false;
+        fonts_.erase(fonts_.begin());
+      }
+      fonts_.push_back(CachedFont{font_, CreateFontObject(font_)});
+      it = fonts_.end() - 1;
+    }
+    HGDIOBJ prev = SelectObject(dc_, it->font.get());
     if (!oldFont_) oldFont_ = prev;
-    fontObj_ = std::move(font);
     fontMade_ = font_;
     fontValid_ = true;
   }
@@ -147,9 +162,9 @@ void Canvas::FillRect(const RECT& r) {
   ::FillRect(dc_, &r, static_cast<HBRUSH>(GetCurrentObject(dc_, OBJ_BRUSH)));
 }
 
+// Text output paints its background with the DC's background colour, so no brush is made.
 void Canvas::TextOut(int x, int y, std::string_view text) {
   RealizeFont();
-  RealizeBrush();
   if (brush_.style == BrushStyle::Clear) {
     SetBkMode(dc_, TRANSPARENT);
   } else {

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "toolkit/color.h"
 
@@ -203,7 +204,12 @@ private:
   FontSpec font_, fontMade_;
   PenObject penObj_;
   BrushObject brushObj_;
-  FontObject fontObj_;
+  // Fonts made recently, newest last: labels of a few styles reuse them on every pass.
+  struct CachedFont {
+    FontSpec spec;
+    FontObject font;
+  };
+  std::vector<CachedFont> fonts_;
   HGDIOBJ oldPen_ = nullptr, oldBrush_ = nullptr, oldFont_ = nullptr;
   bool penValid_ = false, brushValid_ = false, fontValid_ = false;
   uint32_t penResolved_ = 0, brushResolved_ = 0;

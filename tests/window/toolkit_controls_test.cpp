@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -14,291 +13,12 @@
 #include "toolkit/app.h"
 #include "toolkit/bars.h"
 #include "toolkit/controls.h"
+#include "window/toolkit_test_form.h"
 
 namespace {
 
+using namespace qtk_test;
 using qtk::MouseButton;
-
-LPARAM Lp(int x, int y) { return MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)); }
-
-void Pump() { qtk::Application::Get().ProcessMessages(); }
-
-// A visible top-level window at the screen's corner that reports the messages it gets.
-class TestForm : public qtk::Form {
-public:
-  TestForm() {
-    CreateForm("QtkControlsTestForm", "controls", WS_OVERLAPPEDWINDOW, 0, 640, 480, nullptr);
-    SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
-    UpdateWindow(hwnd_);
-  }
-  std::function<void(UINT, WPARAM, LPARAM)> onMessage;
-
-protected:
-  LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override {
-    if (onMessage) onMessage(msg, wp, lp);
-    return Form::OnMessage(msg, wp, lp);
-  }
-};
-
-POINT Centre(const RECT& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
-
-void LeftClick(HWND hwnd, POINT pt) {
-  SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, Lp(pt.x, pt.y));
-  SendMessageA(hwnd, WM_LBUTTONUP, 0, Lp(pt.x, pt.y));
-}
-
-// Collects the boxes that the standard error display shows.
-class BoxCatcher {
-public:
-  BoxCatcher() : saved_(qtk::Application::Get().messageBoxHook) {
-    qtk::Application::Get().messageBoxHook = [this](const std::string& text, const std::string&,
-                                                    UINT) {
-      texts.push_back(text);
-      return IDOK;
-    };
-  }
-  ~BoxCatcher() { qtk::Application::Get().messageBoxHook = saved_; }
-  std::vector<std::string> texts;
-
-private:
-  std::function<int(const std::string&, const std::string&, UINT)> saved_;
-};
-
-// ---- ToolBar -------------------------------------------------------------------------------
-
-class ToolBarTest : public ::testing::Test {
-protected:
-  void SetUp() override {
-    HDC screen = GetDC(nullptr);
-    glyphs_.reset(CreateCompatibleBitmap(screen, 16 * 4, 16));
-    ReleaseDC(nullptr, screen);
-    bar.Create(form.Handle(), glyphs_.get(), 4);
-  }
-  qtk::ToolBar::ButtonArgs Toggle(const std::string& name, bool allowAllUp) {
-    qtk::ToolBar::ButtonArgs a;
-    a.name = name;
-    a.caption = name;
-    a.hint = name + "|long " + name;
-    a.glyph = 1;
-    a.toggle = true;
-    a.allowAllUp = allowAllUp;
-    a.onClick = [this, name] { clicks.push_back(name); };
-    return a;
-  }
-  void AddGroup() {
-    bar.AddButton(Toggle("Pick", false));
-    bar.AddButton(Toggle("Select", true));
-    bar.AddButton(Toggle("Line", true));
-  }
-  void UserClick(const std::string& name) { LeftClick(bar.Handle(), Centre(bar.ButtonRect(name))); }
-  int CommandId(const std::string& name) {
-    TBBUTTON tb{};
-    SendMessageA(bar.Handle(), TB_GETBUTTON, bar.ButtonIndex(name), reinterpret_cast<LPARAM>(&tb));
-    return tb.idCommand;
-  }
-
-  TestForm form;
-  qtk::BitmapObject glyphs_;
-  qtk::ToolBar bar;
-  std::vector<std::string> clicks;
-};
-
-using ToolBarGroup = ToolBarTest;
-
-TEST_F(ToolBarGroup, UserClick_Should_PutTheOtherTogglesUp) {
-  AddGroup();
-  UserClick("Select");
-  EXPECT_TRUE(bar.Down("Select"));
-  UserClick("Line");
-  EXPECT_TRUE(bar.Down("Line"));
-  EXPECT_FALSE(bar.Down("Select"));
-  EXPECT_FALSE(bar.Down("Pick"));
-  EXPECT_EQ(clicks, (std::vector<std::string>{"Select", "Line"}));
-}
-
-TEST_F(ToolBarGroup, UserClickOnDownButton_Should_KeepItDownWhenAllUpIsNotAllowed) {
-  AddGroup();
-  UserClick("Pick");
-  UserClick("Pick");
-  EXPECT_TRUE(bar.Down("Pick"));
-  EXPECT_EQ(clicks.size(), 2u);
-}
-
-TEST_F(ToolBarGroup, UserClickOnDownButton_Should_PutItUpWhenAllUpIsAllowed) {
-  AddGroup();
-  UserClick("Line");
-  UserClick("Line");
-  EXPECT_FALSE(bar.Down("Line"));
-  EXPECT_FALSE(bar.Down("Pick"));
-  EXPECT_FALSE(bar.Down("Select"));
-}
-
-TEST_F(ToolBarGroup, Click_Should_TakeTheUserPath) {
-  AddGroup();
-  bar.Click("Pick");
-  EXPECT_TRUE(bar.Down("Pick"));
-  bar.Click("Pick");
-  EXPECT_TRUE(bar.Down("Pick"));
-  bar.Click("Select");
-  EXPECT_TRUE(bar.Down("Select"));
-  EXPECT_FALSE(bar.Down("Pick"));
-  bar.Click("Select");
-  EXPECT_FALSE(bar.Down("Select"));
-  EXPECT_EQ(clicks, (std::vector<std::string>{"Pick", "Pick", "Select", "Select"}));
-}
-
-TEST_F(ToolBarGroup, SetDown_Should_PutTheOthersUpWithoutAClick) {
-  AddGroup();
-  bar.SetDown("Line", true);
-  bar.SetDown("Select", true);
-  EXPECT_TRUE(bar.Down("Select"));
-  EXPECT_FALSE(bar.Down("Line"));
-  bar.SetDown("Select", false);
-  EXPECT_FALSE(bar.Down("Select"));
-  EXPECT_TRUE(clicks.empty());
-}
-
-TEST_F(ToolBarGroup, HiddenToggle_Should_TakeNoRoom) {
-  AddGroup();
-  auto hidden = Toggle("Arrow", true);
-  hidden.visible = false;
-  bar.AddButton(hidden);
-  EXPECT_FALSE(bar.ButtonVisible("Arrow"));
-  EXPECT_TRUE(bar.ButtonVisible("Line"));
-  RECT r = bar.ButtonRect("Arrow");
-  EXPECT_EQ(r.right - r.left, 0);
-}
-
-using ToolBarActions = ToolBarTest;
-
-TEST_F(ToolBarActions, PushButton_Should_RunItsActionAndFollowItsState) {
-  qtk::Action save({.name = "Save", .caption = "保存", .hint = "保存|ファイルに保存します", .glyph = 2});
-  int runs = 0;
-  save.onExecute = [&] { ++runs; };
-  qtk::ToolBar::ButtonArgs a;
-  a.name = "SaveButton";
-  a.action = &save;
-  bar.AddButton(a);
-  AddGroup();
-
-  UserClick("SaveButton");
-  EXPECT_EQ(runs, 1);
-  SendMessageA(form.Handle(), WM_COMMAND, MAKEWPARAM(CommandId("SaveButton"), 0),
-               reinterpret_cast<LPARAM>(bar.Handle()));
-  EXPECT_EQ(runs, 2);
-
-  int lineLeft = bar.ButtonRect("Line").left;
-  save.SetEnabled(false);
-  EXPECT_FALSE(bar.ButtonEnabled("SaveButton"));
-  UserClick("SaveButton");
-  bar.Click("SaveButton");
-  EXPECT_EQ(runs, 2);
-  save.SetVisible(false);
-  EXPECT_FALSE(bar.ButtonVisible("SaveButton"));
-  EXPECT_LT(bar.ButtonRect("Line").left, lineLeft);
-  save.SetEnabled(true);
-  save.SetVisible(true);
-  EXPECT_TRUE(bar.ButtonEnabled("SaveButton"));
-  EXPECT_TRUE(bar.ButtonVisible("SaveButton"));
-}
-
-TEST_F(ToolBarActions, FailingAction_Should_ShowTheErrorAndKeepGoing) {
-  qtk::Action bad({.name = "Bad", .caption = "Bad"});
-  bad.onExecute = [] { throw std::runtime_error("壊れました"); };
-  qtk::ToolBar::ButtonArgs a;
-  a.name = "BadButton";
-  a.action = &bad;
-  bar.AddButton(a);
-  BoxCatcher boxes;
-  UserClick("BadButton");
-  ASSERT_EQ(boxes.texts.size(), 1u);
-  EXPECT_NE(boxes.texts[0].find("壊れました"), std::string::npos);
-}
-
-TEST_F(ToolBarActions, HintAt_Should_GiveTheButtonsHintAndNothingElsewhere) {
-  qtk::Action open({.name = "Open", .caption = "開く", .hint = "開く|ファイルを開きます"});
-  qtk::ToolBar::ButtonArgs a;
-  a.name = "OpenButton";
-  a.action = &open;
-  bar.AddButton(a);
-  qtk::ToolBar::ButtonArgs sep;
-  sep.name = "Gap";
-  sep.separatorWidth = 8;
-  bar.AddButton(sep);
-  AddGroup();
-  EXPECT_EQ(bar.HintAt(Centre(bar.ButtonRect("OpenButton"))), "開く|ファイルを開きます");
-  EXPECT_EQ(bar.HintAt(Centre(bar.ButtonRect("Select"))), "Select|long Select");
-  EXPECT_EQ(bar.HintAt(Centre(bar.ButtonRect("Gap"))), "");
-  EXPECT_EQ(bar.HintAt(POINT{bar.IdealSize().cx + 50, 5}), "");
-}
-
-TEST_F(ToolBarActions, AddControl_Should_PlaceTheWindowAfterTheButtons) {
-  AddGroup();
-  qtk::Panel panel;
-  panel.Create(form.Handle(), 0, 0, 120, 24, false);
-  bar.AddControl(panel, 120);
-  EXPECT_EQ(GetParent(panel.Handle()), bar.Handle());
-  RECT r = panel.Bounds();
-  EXPECT_GE(r.left, bar.ButtonRect("Line").right);
-  EXPECT_GE(bar.IdealSize().cx, r.right);
-  EXPECT_EQ(bar.Width(), bar.IdealSize().cx);
-}
-
-// The tool bar asks for a button's tip through its parent, also when that is a band bar.
-TEST_F(ToolBarActions, Tooltip_Should_ShowTheShortHintInsideABandBar) {
-  qtk::CoolBar cool;
-  cool.Create(form.Handle());
-  qtk::ToolBar inner;
-  inner.Create(cool.Handle(), glyphs_.get(), 4);
-  qtk::ToolBar::ButtonArgs a = Toggle("Line", true);
-  a.hint = "直線|直線を書きます";
-  inner.AddButton(a);
-  cool.AddBand(inner, 26);
-
-  HWND tip = reinterpret_cast<HWND>(SendMessageA(inner.Handle(), TB_GETTOOLTIPS, 0, 0));
-  ASSERT_NE(tip, nullptr);
-  TBBUTTON tb{};
-  SendMessageA(inner.Handle(), TB_GETBUTTON, inner.ButtonIndex("Line"), reinterpret_cast<LPARAM>(&tb));
-  char text[256] = "";
-  TTTOOLINFOA ti{};
-  ti.cbSize = sizeof(ti);
-  ti.hwnd = inner.Handle();
-  ti.uId = static_cast<UINT_PTR>(tb.idCommand);
-  ti.lpszText = text;
-  SendMessageA(tip, TTM_GETTEXTA, sizeof(text), reinterpret_cast<LPARAM>(&ti));
-  EXPECT_STREQ(text, "直線");
-
-  LeftClick(inner.Handle(), Centre(inner.ButtonRect("Line")));
-  EXPECT_TRUE(inner.Down("Line"));
-  EXPECT_EQ(clicks, (std::vector<std::string>{"Line"}));
-}
-
-// ---- CoolBar -------------------------------------------------------------------------------
-
-TEST(CoolBarBands, AddBand_Should_StackTheBandsTopToBottom) {
-  TestForm form;
-  qtk::CoolBar cool;
-  cool.Create(form.Handle());
-  qtk::Panel first, second;
-  first.Create(cool.Handle(), 0, 0, 300, 22, false);
-  second.Create(cool.Handle(), 0, 0, 300, 40, false);
-  int changes = 0;
-  cool.onHeightChange = [&] { ++changes; };
-  cool.AddBand(first, 22);
-  cool.AddBand(second, 40);
-  SendMessageA(cool.Handle(), WM_SIZE, 0, 0);
-  EXPECT_GE(second.Bounds().top, first.Bounds().bottom);
-  EXPECT_GE(cool.BarHeight(), 62);
-  EXPECT_GT(changes, 0);
-
-  int before = cool.BarHeight();
-  changes = 0;
-  cool.SetBandMinHeight(1, 60);
-  EXPECT_GE(cool.BarHeight(), before + 20);
-  EXPECT_GT(changes, 0);
-  EXPECT_EQ(cool.Bounds().top, 0);
-}
 
 // ---- ColorGrid -----------------------------------------------------------------------------
 
@@ -308,7 +28,7 @@ protected:
     grid.Create(form.Handle(), 10, 10, 160, 40);  // cells of 20 x 20
     grid.onClick = [this] { ++clicks; };
   }
-  TestForm form;
+  TestForm& form = SharedForm();
   qtk::ColorGrid grid;
   int clicks = 0;
 };
@@ -369,7 +89,7 @@ protected:
     spin.onClick = [this] { ++clicks; };
   }
   void Press(bool up) { LeftClick(spin.Handle(), POINT{10, up ? 6 : 30}); }
-  TestForm form;
+  TestForm& form = SharedForm();
   qtk::SpinEdit spin;
   int changes = 0, clicks = 0;
 };
@@ -428,7 +148,7 @@ protected:
     GetClientRect(box.Handle(), &r);
     return r;
   }
-  TestForm form;
+  TestForm& form = SharedForm();
   qtk::ScrollBox box;
   qtk::Panel picture;
 };
@@ -514,7 +234,7 @@ TEST_F(ScrollBoxRange, ThumbDrag_Should_MoveThePictureWhileDragging) {
 // ---- StatusBar -----------------------------------------------------------------------------
 
 TEST(StatusBarPanels, Create_Should_SitAtTheBottomWithThePanelEdges) {
-  TestForm form;
+  TestForm& form = SharedForm();
   qtk::StatusBar bar;
   bar.Create(form.Handle(), {400, 50});
   int edges[4] = {};
@@ -532,7 +252,7 @@ TEST(StatusBarPanels, Create_Should_SitAtTheBottomWithThePanelEdges) {
 }
 
 TEST(StatusBarPanels, SetPanelText_Should_KeepTheTextWithoutTheCentringTab) {
-  TestForm form;
+  TestForm& form = SharedForm();
   qtk::StatusBar bar;
   bar.Create(form.Handle(), {400, 50});
   bar.SetPanelText(0, "ファイルを開きます");
@@ -548,14 +268,14 @@ TEST(StatusBarPanels, SetPanelText_Should_KeepTheTextWithoutTheCentringTab) {
 // ---- Buttons and edits ---------------------------------------------------------------------
 
 TEST(ButtonAction, Button_Should_FollowAndRunItsAction) {
-  TestForm form;
+  TestForm& form = SharedForm();
   qtk::Action color({.name = "FontColor", .caption = "文字色(&C)", .hint = "文字色|文字の色"});
   int runs = 0;
   color.onExecute = [&] { ++runs; };
   qtk::Button button;
-  button.Create(form.Handle(), 10, 10, 80, 24, "");
+  button.Create(form.Handle(), 10, 10, 80, 24, "文字色");
   button.SetAction(&color);
-  EXPECT_EQ(button.Text(), "文字色(&C)");
+  EXPECT_EQ(button.Text(), "文字色");  // keeps its own caption
   EXPECT_EQ(button.Hint(), "文字色|文字の色");
   LeftClick(button.Handle(), POINT{10, 10});
   EXPECT_EQ(runs, 1);
@@ -566,7 +286,7 @@ TEST(ButtonAction, Button_Should_FollowAndRunItsAction) {
 }
 
 TEST(ButtonAction, CheckBox_Should_ToggleOnAClick) {
-  TestForm form;
+  TestForm& form = SharedForm();
   qtk::CheckBox box;
   box.Create(form.Handle(), 10, 10, 120, 20, "横向き印刷");
   int clicks = 0;
@@ -579,7 +299,7 @@ TEST(ButtonAction, CheckBox_Should_ToggleOnAClick) {
 }
 
 TEST(RadioGroupIndex, Click_Should_ChooseOneItem) {
-  TestForm form;
+  TestForm& form = SharedForm();
   qtk::RadioGroup group;
   group.Create(form.Handle(), 10, 10, 150, 100, "向き", {"縦", "横", "自動"});
   EXPECT_EQ(group.ItemIndex(), -1);
@@ -591,7 +311,7 @@ TEST(RadioGroupIndex, Click_Should_ChooseOneItem) {
 }
 
 TEST(EditBehaviour, AutoSize_Should_FollowTheFont) {
-  TestForm form;
+  TestForm& form = SharedForm();
   qtk::Edit edit;
   edit.Create(form.Handle(), 10, 10, 200, 50, {.readOnly = false, .border = true, .autoSize = true});
   int small = edit.Height();
@@ -604,7 +324,7 @@ TEST(EditBehaviour, AutoSize_Should_FollowTheFont) {
 }
 
 TEST(EditBehaviour, Changes_Should_FireOnChangeAndClicksOnClick) {
-  TestForm form;
+  TestForm& form = SharedForm();
   qtk::Edit edit;
   edit.Create(form.Handle(), 10, 10, 200, 22, {.readOnly = true});
   int changes = 0, clicks = 0;
@@ -617,10 +337,21 @@ TEST(EditBehaviour, Changes_Should_FireOnChangeAndClicksOnClick) {
   EXPECT_EQ(edit.Text(), "ＭＳ ゴシック");
 }
 
+TEST(EditBehaviour, Memo_Should_ShowLinesReadOnly) {
+  TestForm& form = SharedForm();
+  qtk::Memo memo;
+  memo.Create(form.Handle(), 10, 10, 200, 80);
+  memo.SetText("一行目\r\n二行目\r\n三行目");
+  EXPECT_EQ(SendMessageA(memo.Handle(), EM_GETLINECOUNT, 0, 0), 3);
+  EXPECT_TRUE(GetWindowLongA(memo.Handle(), GWL_STYLE) & ES_READONLY);
+  SendMessageA(memo.Handle(), WM_CHAR, 'x', 0);
+  EXPECT_EQ(memo.Text(), "一行目\r\n二行目\r\n三行目");
+}
+
 // ---- PaintBox ------------------------------------------------------------------------------
 
 TEST(PaintBoxPointer, Pointer_Should_ReachTheHandlersWithSignedPositions) {
-  TestForm form;
+  TestForm& form = SharedForm();
   qtk::PaintBox box;
   box.Create(form.Handle(), 10, 10, 100, 100);
   std::vector<std::string> events;
@@ -656,7 +387,7 @@ TEST(PaintBoxPointer, Pointer_Should_ReachTheHandlersWithSignedPositions) {
 }
 
 TEST(PaintBoxPointer, Paint_Should_DrawThroughTheKeptCanvas) {
-  TestForm form;
+  TestForm& form = SharedForm();
   qtk::PaintBox box;
   box.Create(form.Handle(), 10, 10, 50, 50);
   box.GetCanvas().SetBrushColor(qtk::clRed);

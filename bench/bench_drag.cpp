@@ -1,0 +1,149 @@
+// Moving a selected line over a 4K picture that carries 200 lines, 20 arrows and 50 labels: the
+// composition passes that the moves run, beside the pass over the same picture with no annotation.
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "bench/bench.h"
+#include "editor/editor.h"
+
+namespace quillora::bench {
+
+namespace {
+
+// A fixed pseudo-random sequence, so that every run draws the same document.
+struct Sequence {
+  uint32_t state;
+  int Next(int n) {
+    state = state * 1664525u + 1013904223u;
+    return static_cast<int>((state >> 8) % static_cast<uint32_t>(n));
+  }
+};
+
+qtk::FontSpec Face(const char* name, int height, unsigned style, qtk::Color colour) {
+  qtk::FontSpec f;
+  f.name = name;
+  f.height = height;
+  f.style = style;
+  f.color = colour;
+  return f;
+}
+
+// Lines of 1 to 12 pixels in eight colours, the last `arrows` with heads; labels in four faces,
+// a third of them transparent, in the order a user would have made them.
+void FillDocument(TScrivletForm1& editor, int lines, int arrows, int labels, bool oneFace) {
+  Sequence r{20240601u};
+  const int w = editor.composedImage.Width(), h = editor.composedImage.Height();
+  const qtk::Color colours[] = {qtk::clRed, qtk::clBlue, qtk::clLime, qtk::clYellow,
+                                qtk::clFuchsia, qtk::clAqua, qtk::clBlack, qtk::clWhite};
+  for (int i = 0; i < lines + arrows; ++i) {
+    auto line = std::make_unique<LineRecord>();
+    line->StartX = r.Next(w);
+    line->StartY = r.Next(h);
+    line->EndX = line->StartX + r.Next(1201) - 600;
+    line->EndY = line->StartY + r.Next(801) - 400;
+    line->Width = 1 + r.Next(12);
+    line->Color = colours[i % 8];
+    line->Arrow = i >= lines;
+    editor.lines.push_back(std::move(line));
+  }
+  const qtk::FontSpec faces[] = {
+      Face("ＭＳ Ｐゴシック", -12, 0, qtk::clWindowText),
+      Face("ＭＳ ゴシック", -16, qtk::fsBold, qtk::clRed),
+      Face("ＭＳ Ｐ明朝", -24, 0, qtk::clBlue),
+      Face("Arial", -20, qtk::fsItalic | qtk::fsUnderline, qtk::clBlack),
+  };
+  const char* const texts[] = {"ここを確認", "Quillora 画像 & 注釈", "エラー表示 #12",
+                               "OK", "保存されていません。"};
+  for (int i = 0; i < labels; ++i) {
+    auto label = std::make_unique<TMoji>();
+    label->Font = faces[oneFace ? 0 : i % 4];
+    label->Text = texts[i % 5];
+    label->BkColor = i % 3 == 0 ? qtk::clNone : (i % 3 == 1 ? qtk::clWindow : colours[i % 8]);
+    label->X = r.Next(w);
+    label->Y = r.Next(h);
+    editor.texts.push_back(std::move(label));
+  }
+}
+
+// Best time of one pass while the selected line follows the pointer, in ms.
+double DragPass(TScrivletForm1& editor) {
+  editor.ToolBar1.SetDown(TScrivletForm1::kSelect1, true);
+  editor.UpdateToolMode();
+  // A line of its own, first in the list, so that the press finds it whatever lies around.
+  auto grip = std::make_unique<LineRecord>(LineRecord{1000, 1000, 1600, 1100, 5, qtk::clRed, false});
+  editor.lines.insert(editor.lines.begin(), std::move(grip));
+  editor.PB1MouseDown(qtk::MouseButton::Left, 1300, 1050);
+  if (!editor.selectedLine) {
+    std::fprintf(stderr, "drag: the press selected no line\n");
+    return -1;
+  }
+  constexpr int kMoves = 30;
+  int x = 1300, y = 1050, step = 0;
+  double ms = BestOf(5, [&] {
+    for (int i = 0; i < kMoves; ++i, ++step) {
+      x += step % 2 ? 7 : -3;
+      y += step % 3 ? -2 : 4;
+      editor.PB1MouseMove(x, y);
+    }
+  });
+  editor.PB1MouseUp(qtk::MouseButton::Left, x, y);
+  editor.lines.erase(editor.lines.begin());
+  editor.selectedLine = nullptr;
+  return ms / kMoves;
+}
+
+void ProcessPending() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+}  // namespace
+
+int RunDrag(const std::vector<std::string>& args) {
+  if (args.size() < 2) {
+    std::fprintf(stderr, "usage: drag FILE.bmp (a 3840 x 2160 picture)\n");
+    return 2;
+  }
+  TScrivletForm1 editor;
+  editor.Create("");
+  editor.LoadPicture(args[1]);
+  editor.Show();
+  ProcessPending();
+
+  const double emptyMs = BestOf(20, [&] { editor.ComposePicture(); });
+
+  FillDocument(editor, 200, 20, 50, false);
+  const double dragMs = DragPass(editor);
+  if (dragMs < 0) return 1;
+  Report("drag pass, 220 lines + 50 labels", dragMs, "pass over empty document", emptyMs, 1.3);
+  const double perSecond = 1000.0 / dragMs;
+  std::printf("%-34s %9.1f /s | goal >= 60 /s %s\n", "drag passes per second", perSecond,
+              perSecond >= 60 ? "ok" : "OVER");
+
+  // Where the time goes: each kind of annotation on its own, and the labels in a single face.
+  editor.ClearAnnotations();
+  FillDocument(editor, 200, 20, 0, false);
+  Report("  of which lines and arrows only", DragPass(editor), "pass over empty document", emptyMs,
+         1e9);
+  editor.ClearAnnotations();
+  FillDocument(editor, 0, 0, 50, false);
+  Report("  of which labels only, four faces", DragPass(editor), "pass over empty document",
+         emptyMs, 1e9);
+  editor.ClearAnnotations();
+  FillDocument(editor, 0, 0, 50, true);
+  Report("  of which labels only, one face", DragPass(editor), "pass over empty document", emptyMs,
+         1e9);
+  editor.ClearAnnotations();
+  std::printf("picture %dx%d\n", editor.composedImage.Width(), editor.composedImage.Height());
+  editor.Hide();
+  return 0;
+}
+
+}  // namespace quillora::bench

@@ -1,0 +1,65 @@
+// The capture sequence of "G O": hide, pause, Print Screen, pause, hand the picture to the editor.
+#include "editor/editor.h"
+#include "launcher/launcher.h"
+#include "launcher/logic/capture_pause.h"
+#include "toolkit/app.h"
+
+namespace quillora {
+
+namespace {
+constexpr uint32_t kPauseMs = 700;
+}
+
+// Keeps the interface alive while the system copies the screen. Once the program is told to
+// end, the pause stops at once and nothing more of the sequence may run.
+bool TScrivletForm0::CapturePause() {
+  qtk::Application& app = qtk::Application::Get();
+  const HWND self = Handle();
+  return ::quillora::CapturePause(
+      kPauseMs, tickSource, [&app] { app.ProcessMessages(); },
+      [&app, self] { return app.Terminated() || !IsWindow(self); });
+}
+
+void TScrivletForm0::CheckWindowsFamily() {
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = 148;
+  if (!versionSource(&info)) return;
+  if (info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
+    wholeScreenScan = 1;
+    activeWindowScan = 0;
+  } else if (info.dwPlatformId == VER_PLATFORM_WIN32_NT) {
+    wholeScreenScan = 0;
+    activeWindowScan = 1;
+  }
+}
+
+void TScrivletForm0::ScreenCapClick() {
+  Hide();
+  if (!CapturePause()) return;
+  CheckWindowsFamily();
+  const int mode = ModeSelect.ItemIndex();
+  if (mode == 0) keySender(VK_SNAPSHOT, static_cast<BYTE>(wholeScreenScan & 0xFF), 0, 0);
+  if (mode == 1) keySender(VK_SNAPSHOT, static_cast<BYTE>(activeWindowScan & 0xFF), 0, 0);
+  if (!CapturePause()) return;
+  if (!editor) return;
+  try {
+    const int again = ModeSelect.ItemIndex();
+    if (again >= 0 && again <= 2) {
+      editor->ActNewExecute();
+      editor->ActPastExecute();
+    } else if (again == 3) {
+      editor->ActNewExecute();
+    }
+  } catch (...) {
+    // A capture that found no picture brings the launcher back, so the program is never left
+    // running without a window; the error itself goes on to the standard display.
+    Show();
+    throw;
+  }
+  editor->ToolBar1.SetDown(TScrivletForm1::kLine1, true);
+  editor->Line1Click();
+  editor->Show();
+  editor->modified = true;
+}
+
+}  // namespace quillora

@@ -1,0 +1,264 @@
+// Lines and arrows on the composed picture: pen, head, selected form, order, clipping, hits.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <vector>
+
+#include "window/picture_driver.h"
+
+namespace quillora::testing_support {
+namespace {
+
+constexpr uint32_t kWhite = 0xFFFFFF, kBlack = 0x000000, kRed = 0x0000FF, kBlue = 0xFF0000;
+
+// The stroke that DrawLine must give, drawn with plain GDI calls of the same settings.
+void Stroke(qtk::Bitmap& ref, POINT a, POINT b, int width, uint32_t colour, bool invert) {
+  HDC dc = ref.DC();
+  qtk::PenObject pen(CreatePen(PS_SOLID, width, colour));
+  qtk::SelectScope scope(dc, pen.get());
+  int oldRop = SetROP2(dc, invert ? R2_NOT : R2_COPYPEN);
+  MoveToEx(dc, a.x, a.y, nullptr);
+  LineTo(dc, b.x, b.y);
+  SetROP2(dc, oldRop);
+}
+
+// A line followed by the head polygon with the given corners, as an arrow must be drawn.
+void ArrowRef(qtk::Bitmap& ref, POINT a, POINT b, int width, uint32_t colour, bool selected,
+              const std::vector<POINT>& head) {
+  Stroke(ref, a, b, width, colour, selected);
+  HDC dc = ref.DC();
+  qtk::PenObject pen(CreatePen(PS_SOLID, width, colour));
+  qtk::BrushObject brush(CreateSolidBrush(colour));
+  qtk::SelectScope penScope(dc, pen.get());
+  qtk::SelectScope brushScope(dc, selected ? GetStockObject(NULL_BRUSH) : brush.get());
+  int oldRop = SetROP2(dc, selected ? R2_NOT : R2_COPYPEN);
+  Polygon(dc, head.data(), static_cast<int>(head.size()));
+  SetROP2(dc, oldRop);
+}
+
+class AnnotLineDraw : public PictureTest {};
+
+TEST_F(AnnotLineDraw, DrawLine_Should_StrokeInItsColourAndWidth_When_NotSelected) {
+  AddLine({100, 100, 300, 180, 5, kRed, false});
+  editor->ComposePicture();
+  auto ref = Reference();
+  Stroke(*ref, {100, 100}, {300, 180}, 5, kRed, false);
+  EXPECT_TRUE(SameAsComposed(*ref));
+  EXPECT_EQ(Px(200, 140), kRed);
+  EXPECT_EQ(Px(200, 150), kWhite);
+}
+
+TEST_F(AnnotLineDraw, DrawLine_Should_InvertWhatLiesUnder_When_Selected) {
+  UsePicture(640, 480, [](int x, int) { return x < 320 ? kBlack : kWhite; });
+  LineRecord& line = AddLine({100, 240, 540, 240, 9, kRed, false});
+  editor->selectedLine = &line;
+  editor->ComposePicture();
+  EXPECT_EQ(Px(200, 240), kWhite);
+  EXPECT_EQ(Px(400, 240), kBlack);
+  EXPECT_EQ(Px(200, 236), kWhite);
+  EXPECT_EQ(Px(200, 230), kBlack);
+  auto ref = Reference();
+  Stroke(*ref, {100, 240}, {540, 240}, 9, kRed, true);
+  EXPECT_TRUE(SameAsComposed(*ref));
+
+  editor->selectedLine = nullptr;
+  editor->ComposePicture();
+  EXPECT_EQ(Px(200, 240), kRed);
+  EXPECT_EQ(Px(400, 240), kRed);
+}
+
+struct HeadCase {
+  LineRecord line;
+  std::vector<POINT> head;
+};
+
+// The corners worked out by hand for the head's 15-degree sides and 3 * width + 6 length.
+const HeadCase kHeads[] = {
+    {{100, 100, 200, 100, 5, kRed, true}, {{200, 100}, {179, 94}, {179, 106}}},
+    {{200, 100, 100, 100, 5, kRed, true}, {{100, 100}, {121, 106}, {121, 94}}},
+    {{100, 100, 100, 200, 5, kRed, true}, {{100, 200}, {106, 179}, {94, 179}}},
+    {{100, 100, 200, 200, 5, kRed, true}, {{200, 200}, {189, 181}, {181, 189}}},
+    {{0, 0, 30, 40, 1, kRed, true}, {{30, 40}, {27, 31}, {23, 34}}},
+    {{50, 50, 50, 50, 5, kRed, true}, {{50, 50}, {71, 56}, {71, 44}}},
+};
+
+TEST_F(AnnotLineDraw, DrawArrowHead_Should_FillTriangleAtHandWorkedCorners) {
+  for (const HeadCase& c : kHeads) {
+    editor->lines.clear();
+    AddLine(c.line);
+    editor->ComposePicture();
+    auto ref = Reference();
+    ArrowRef(*ref, {c.line.StartX, c.line.StartY}, {c.line.EndX, c.line.EndY}, c.line.Width, kRed,
+             false, c.head);
+    EXPECT_TRUE(SameAsComposed(*ref)) << "arrow to " << c.line.EndX << "," << c.line.EndY;
+  }
+}
+
+TEST_F(AnnotLineDraw, DrawArrowHead_Should_OutlineInvertedHead_When_Selected) {
+  UsePicture(640, 480, [](int x, int y) { return (x / 7 + y / 5) % 2 ? kBlack : 0x3080C0u; });
+  for (const HeadCase& c : kHeads) {
+    editor->lines.clear();
+    editor->selectedLine = &AddLine(c.line);
+    editor->ComposePicture();
+    auto ref = Reference();
+    ArrowRef(*ref, {c.line.StartX, c.line.StartY}, {c.line.EndX, c.line.EndY}, c.line.Width, kRed,
+             true, c.head);
+    EXPECT_TRUE(SameAsComposed(*ref)) << "arrow to " << c.line.EndX << "," << c.line.EndY;
+  }
+  editor->selectedLine = nullptr;
+}
+
+TEST_F(AnnotLineDraw, DrawArrowHead_Should_ReachPastStart_When_HeadLongerThanLine) {
+  AddLine({300, 240, 340, 240, 100, kBlue, true});
+  editor->ComposePicture();
+  // 306 pixels back from the tip: well past the start point at 300.
+  EXPECT_EQ(Px(100, 240), kBlue);
+  EXPECT_EQ(Px(300, 150), kWhite);
+  EXPECT_EQ(Px(450, 240), kWhite);
+}
+
+TEST_F(AnnotLineDraw, Compose_Should_PaintLaterLineOverEarlier) {
+  AddLine({100, 240, 540, 240, 9, kRed, false});
+  AddLine({320, 40, 320, 440, 9, kBlue, false});
+  editor->ComposePicture();
+  EXPECT_EQ(Px(320, 240), kBlue);
+  std::swap(editor->lines[0], editor->lines[1]);
+  editor->ComposePicture();
+  EXPECT_EQ(Px(320, 240), kRed);
+}
+
+TEST_F(AnnotLineDraw, Compose_Should_DrawSelectedLineInItsPlace) {
+  UsePicture(640, 480, [](int, int) { return kBlack; });
+  LineRecord& under = AddLine({100, 240, 540, 240, 9, kRed, false});
+  AddLine({320, 40, 320, 440, 9, kBlue, false});
+  editor->selectedLine = &under;
+  editor->ComposePicture();
+  EXPECT_EQ(Px(200, 240), kWhite);  // inverted black
+  EXPECT_EQ(Px(320, 240), kBlue);   // the later line still lies on top
+  editor->selectedLine = nullptr;
+}
+
+class AnnotLineClip : public PictureTest {};
+
+TEST_F(AnnotLineClip, DrawLine_Should_DrawVisiblePart_When_EndsFarOutside) {
+  AddLine({-1000000, 240, 1000000, 240, 5, kRed, false});
+  AddLine({320, 240, 320, 2000000000, 7, kBlue, true});
+  editor->ComposePicture();
+  auto ref = Reference();
+  Stroke(*ref, {-50, 240}, {700, 240}, 5, kRed, false);
+  Stroke(*ref, {320, 240}, {320, 600}, 7, kBlue, false);
+  EXPECT_TRUE(SameAsComposed(*ref));
+}
+
+TEST_F(AnnotLineClip, DrawLine_Should_FollowExactLine_When_DragEndsFarOffPicture) {
+  // Slope -1 through (600, 50): the pixels (600 - k, 50 + k) lie on it.
+  AddLine({600, 50, -29400, 30050, 1, kRed, false});
+  AddLine({-30000, -29800, 32000, 32200, 1, kBlue, false});  // through (0, 200)
+  editor->ComposePicture();
+  for (int k = 0; k < 430; ++k)
+    if (k != 375) EXPECT_EQ(Px(600 - k, 50 + k), kRed) << k;  // (225, 425): the blue crosses
+  for (int k = 0; k < 280; ++k) EXPECT_EQ(Px(k, 200 + k), kBlue) << k;
+  EXPECT_EQ(CountNot(kWhite), 430 + 280 - 1);
+}
+
+TEST_F(AnnotLineClip, DrawLine_Should_NotOverflow_When_CoordinatesAtInt32Limits) {
+  AddLine({INT_MIN, INT_MIN, INT_MAX, INT_MAX, 3, kRed, false});
+  AddLine({INT_MAX, INT_MIN, INT_MAX, INT_MAX, 3, kBlue, true});
+  AddLine({INT_MIN, INT_MAX, INT_MIN, INT_MAX, 3, kBlue, true});
+  editor->ComposePicture();
+  for (int i = 5; i < 475; i += 10) EXPECT_EQ(Px(i, i), kRed) << i;
+  EXPECT_EQ(Px(300, 100), kWhite);
+  EXPECT_EQ(Px(100, 300), kWhite);
+  int other = 0;
+  for (int y = 0; y < 480; ++y)
+    for (int x = 0; x < 640; ++x) other += Px(x, y) != kWhite && Px(x, y) != kRed;
+  EXPECT_EQ(other, 0);
+}
+
+TEST_F(AnnotLineClip, DrawArrowHead_Should_ShowPenReach_When_TipJustOutside) {
+  // Tip 340 pixels left of the picture; the head (306 long, pen 100 wide) reaches back in.
+  AddLine({600, 240, -340, 240, 100, kBlue, true});
+  editor->ComposePicture();
+  auto ref = Reference();
+  ArrowRef(*ref, {600, 240}, {-340, 240}, 100, kBlue, false, {{-340, 240}, {-34, 322}, {-34, 158}});
+  EXPECT_TRUE(SameAsComposed(*ref));
+  EXPECT_EQ(Px(5, 130), kBlue);
+}
+
+TEST_F(AnnotLineClip, DrawArrowHead_Should_DrawNothing_When_TipFarOutside) {
+  AddLine({-5000, -5000, -900000, 1500000000, 100, kRed, true});
+  AddLine({INT_MAX, INT_MIN, INT_MAX - 10, INT_MAX, 100, kRed, true});
+  editor->ComposePicture();
+  EXPECT_EQ(CountNot(kWhite), 0);
+}
+
+class AnnotLineHit : public PictureTest {
+protected:
+  void SetUp() override {
+    PictureTest::SetUp();
+    Tool(TScrivletForm1::kSelect1);
+  }
+  // A select-mode click on a document that holds only `line`.
+  bool Hits(const LineRecord& line, int x, int y) {
+    editor->lines.clear();
+    AddLine(line);
+    Click(x, y);
+    return editor->selectedLine != nullptr;
+  }
+};
+
+TEST_F(AnnotLineHit, Press_Should_HitWithinWidthPlusTwo_OnHorizontalLine) {
+  const LineRecord h{100, 100, 200, 100, 5, kRed, false};
+  EXPECT_TRUE(Hits(h, 150, 106));
+  EXPECT_TRUE(Hits(h, 150, 94));
+  EXPECT_FALSE(Hits(h, 150, 107));
+  EXPECT_FALSE(Hits(h, 150, 93));
+  EXPECT_TRUE(Hits(h, 101, 100));
+  EXPECT_TRUE(Hits(h, 199, 100));
+  EXPECT_FALSE(Hits(h, 100, 100));
+  EXPECT_FALSE(Hits(h, 200, 100));
+  EXPECT_FALSE(Hits(h, 90, 100));
+}
+
+TEST_F(AnnotLineHit, Press_Should_UseStartBand_OnSteepLine) {
+  const LineRecord steep{100, 100, 110, 300, 5, kRed, false};
+  EXPECT_TRUE(Hits(steep, 94, 200));
+  EXPECT_FALSE(Hits(steep, 115, 200));
+  EXPECT_FALSE(Hits(steep, 112, 299));
+  EXPECT_TRUE(Hits(steep, 105, 200));  // inside the x range, on the line
+}
+
+TEST_F(AnnotLineHit, Press_Should_UseStartBand_OnVerticalLine) {
+  const LineRecord v{100, 100, 100, 200, 5, kRed, false};
+  EXPECT_TRUE(Hits(v, 94, 150));
+  EXPECT_TRUE(Hits(v, 106, 150));
+  EXPECT_FALSE(Hits(v, 93, 150));
+  EXPECT_FALSE(Hits(v, 107, 150));
+  EXPECT_TRUE(Hits(v, 100, 101));
+  EXPECT_TRUE(Hits(v, 100, 199));
+  EXPECT_FALSE(Hits(v, 100, 100));
+  EXPECT_FALSE(Hits(v, 100, 200));
+  const LineRecord up{100, 200, 100, 100, 5, kRed, false};
+  EXPECT_TRUE(Hits(up, 100, 150));
+}
+
+TEST_F(AnnotLineHit, Press_Should_SelectEarlierLine_When_LinesOverlap) {
+  LineRecord& first = AddLine({100, 240, 540, 240, 5, kRed, false});
+  AddLine({320, 40, 320, 440, 5, kBlue, false});
+  Click(320, 240);
+  EXPECT_EQ(editor->selectedLine, &first);
+}
+
+TEST_F(AnnotLineHit, Press_Should_PreferLine_When_LabelLiesOverIt) {
+  PlaceLabel(300, 230, "WWWWWWWW", 0x00FF00);
+  Tool(TScrivletForm1::kSelect1);
+  LineRecord& line = AddLine({100, 236, 540, 236, 5, kRed, false});
+  Click(320, 236);
+  EXPECT_EQ(editor->selectedLine, &line);
+  EXPECT_EQ(editor->selectedText, nullptr);
+}
+
+}  // namespace
+}  // namespace quillora::testing_support

@@ -1,0 +1,253 @@
+// The palette's displays: hints in the status bar, tooltips, and no text caret in a read-only
+// display or the spinner.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "support/editor_fixture.h"
+
+namespace quillora::testing_support {
+namespace {
+
+class PaletteDisplay : public EditorTest {
+protected:
+  void SetUp() override {
+    // A dialog that a test did not answer fails it instead of waiting for a user.
+    qtk::ColorDialog::hook = [](qtk::ColorDialog&) {
+      ADD_FAILURE() << "unexpected colour dialog";
+      return false;
+    };
+    qtk::FontDialog::hook = [](qtk::FontDialog&) {
+      ADD_FAILURE() << "unexpected font dialog";
+      return false;
+    };
+    CreateEditor();
+    editor->Show();
+    SetForegroundWindow(editor->Handle());
+    Pump();
+  }
+  void TearDown() override {
+    qtk::ColorDialog::hook = nullptr;
+    qtk::FontDialog::hook = nullptr;
+    EditorTest::TearDown();
+  }
+  void Click(HWND hwnd, int x = 3, int y = 3) {
+    PostMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    PostMessageA(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    Pump();
+  }
+};
+
+// ---- hints ---------------------------------------------------------------------------------
+
+class PaletteHints : public PaletteDisplay {
+protected:
+  void SetUp() override {
+    PaletteDisplay::SetUp();
+    qtk::Application::Get().SetHint("");  // an earlier window's last hint
+  }
+  // Panel 0 as the status bar control shows it.
+  std::string Panel0() {
+    // The length message counts characters, not bytes: a roomy buffer instead.
+    std::vector<char> buffer(4096, '\0');
+    SendMessageA(editor->StatusBar1.Handle(), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(buffer.data()));
+    std::string text(buffer.data());
+    EXPECT_EQ(text, editor->StatusBar1.PanelText(0));
+    return text;
+  }
+  // The pointer moves over a window; hints are worked out in the message loop.
+  std::string MoveOver(HWND hwnd, int x = 2, int y = 2) {
+    PostMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+    Pump();
+    return Panel0();
+  }
+  std::string MoveOver(qtk::Window& w) { return MoveOver(w.Handle(), w.Width() / 2, w.Height() / 2); }
+  std::string MoveOverButton(const char* name) {
+    RECT r = editor->ToolBar1.ButtonRect(name);
+    return MoveOver(editor->ToolBar1.Handle(), (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  }
+  std::string Highlight(HWND owner, unsigned id, HMENU menu) {
+    PostMessageA(owner, WM_MENUSELECT, MAKEWPARAM(id, MF_HILITE), reinterpret_cast<LPARAM>(menu));
+    Pump();
+    return Panel0();
+  }
+};
+
+TEST_F(PaletteHints, Controls_Should_PutLongHintInPanel0_WithOrWithoutTooltip) {
+  EXPECT_EQ(MoveOver(editor->ColorGrid1), "クリックされた色が選択色になります。");
+  EXPECT_EQ(MoveOver(editor->SelColor), "カラーパレットの状態を表示しています。");
+  EXPECT_EQ(MoveOver(editor->NowMode), "現在の状態を表示しています。");
+  EXPECT_EQ(MoveOver(editor->LW), "この幅で線が描画されます。");
+  EXPECT_EQ(MoveOver(editor->NowColor), "この色で線が描画されます。");
+  EXPECT_EQ(MoveOver(editor->SpinEdit1), "線の太さを設定します。");
+  EXPECT_EQ(MoveOver(editor->FName), "現在のフォント名を表示します。 クリックすると設定できます。");
+  EXPECT_EQ(MoveOver(editor->FColorButton), "文字の色を選択できます。");
+  EXPECT_EQ(MoveOver(editor->CheckBox1), "文字の背景色を透明にします。");
+  EXPECT_EQ(MoveOver(editor->CheckBox2), "印刷方向を設定出来ます。");
+}
+
+TEST_F(PaletteHints, NoHint_Should_TakeEnclosingHint_OrEmptyPanel) {
+  ASSERT_EQ(MoveOver(editor->ColorGrid1), "クリックされた色が選択色になります。");
+  EXPECT_EQ(MoveOver(editor->MHyouji), "");  // neither it nor its panels have one
+  EXPECT_EQ(MoveOver(editor->LCB), "");
+  EXPECT_EQ(MoveOver(editor->PB1), "");
+  editor->Panel3.SetHint("表示|表示パネルです。");
+  EXPECT_EQ(MoveOver(editor->MHyouji), "表示パネルです。");
+  EXPECT_EQ(MoveOver(editor->LineW), "表示パネルです。");
+  EXPECT_EQ(MoveOver(editor->LW), "この幅で線が描画されます。");  // its own comes first
+}
+
+TEST_F(PaletteHints, ToolButtons_Should_PutTheirHintsInPanel0) {
+  EXPECT_EQ(MoveOverButton("ToolButton7"), "印刷します。");
+  EXPECT_EQ(MoveOverButton("ToolButton4"), "新規作成状態にします。");
+  EXPECT_EQ(MoveOverButton(TScrivletForm1::kSpoide1), "画像から色を抽出します。");
+  EXPECT_EQ(MoveOverButton(TScrivletForm1::kLine1), "直線を書きます");
+  EXPECT_EQ(MoveOverButton(TScrivletForm1::kText1), "文字を書きます");
+}
+
+TEST_F(PaletteHints, HighlightedMenuItems_Should_PutTheirHintsInPanel0) {
+  qtk::Menu& bar = *editor->MainMenu1;
+  HWND form = editor->Handle();
+  HMENU file = GetSubMenu(bar.Handle(), 0);
+  EXPECT_EQ(Highlight(form, bar.CommandOf("Print1"), file), "印刷します。");
+  EXPECT_EQ(Highlight(form, bar.CommandOf("SaveAs1"), file), "名前を付けて保存します。");
+  EXPECT_EQ(Highlight(form, bar.CommandOf("Exit1"), file), "このソフトを終了します。");
+  EXPECT_EQ(Highlight(form, bar.CommandOf("Font1"), GetSubMenu(bar.Handle(), 1)),
+            "文字フォントを設定します。");
+  EXPECT_EQ(Highlight(form, bar.CommandOf("About1"), GetSubMenu(bar.Handle(), 2)),
+            "バージョン情報を表示します。");
+
+  qtk::Menu& popup = *editor->PopupMenu2;
+  HWND pb1 = editor->PB1.Handle();
+  EXPECT_EQ(Highlight(pb1, popup.CommandOf("Spoide2"), popup.Handle()), "画像から色を抽出します。");
+  EXPECT_EQ(Highlight(pb1, popup.CommandOf("Text2"), popup.Handle()), "文字を書きます");
+  EXPECT_EQ(Highlight(pb1, popup.CommandOf("C1"), popup.Handle()), "文字の色を選択できます。");
+  EXPECT_EQ(Highlight(pb1, popup.CommandOf("N14"), popup.Handle()), "線の色を選択できます。");
+
+  // The menu closes.
+  PostMessageA(pb1, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+  Pump();
+  EXPECT_EQ(Panel0(), "");
+}
+
+// The real context menu of the picture, opened and walked with the arrow key.
+TEST_F(PaletteHints, OpenContextMenu_Should_ShowHintOfItemUnderSelection) {
+  std::vector<std::string> seen;
+  auto previous = qtk::Application::Get().onHint;
+  qtk::Application::Get().onHint = [&](const std::string& h) {
+    seen.push_back(h);
+    previous(h);
+  };
+  // Should the menu not take the keys, it is closed after a while.
+  UINT_PTR timer = SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR, DWORD) { EndMenu(); });
+  HWND pb1 = editor->PB1.Handle();
+  POINT at{20, 20};
+  ClientToScreen(pb1, &at);
+  PostMessageA(pb1, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(pb1), MAKELPARAM(at.x, at.y));
+  PostMessageA(pb1, WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageA(pb1, WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageA(pb1, WM_KEYDOWN, VK_ESCAPE, 0);
+  Pump();
+  KillTimer(nullptr, timer);
+  qtk::Application::Get().onHint = previous;
+  ASSERT_GE(seen.size(), 2u);
+  EXPECT_NE(std::find(seen.begin(), seen.end(), "画像から色を抽出します。"), seen.end());
+  EXPECT_NE(std::find(seen.begin(), seen.end(), "クリックされた部分を選択状態にします。"),
+            seen.end());
+  EXPECT_EQ(Panel0(), "");
+}
+
+// ---- tooltips ------------------------------------------------------------------------------
+
+class PaletteTooltips : public PaletteDisplay {};
+
+TEST_F(PaletteTooltips, Tooltips_Should_PopUpOnlyWhereTheLayoutSaysSo) {
+  HWND tip = editor->Tooltip();
+  std::map<HWND, std::string> tools;
+  int count = static_cast<int>(SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    char text[256] = {};
+    TOOLINFOA ti{};
+    ti.cbSize = sizeof ti;
+    ti.lpszText = text;
+    ASSERT_TRUE(SendMessageA(tip, TTM_ENUMTOOLSA, i, reinterpret_cast<LPARAM>(&ti)));
+    tools[reinterpret_cast<HWND>(ti.uId)] = text;
+  }
+  const std::map<HWND, std::string> expected = {
+      {editor->ColorGrid1.Handle(), "色の選択"},     {editor->LW.Handle(), "線の幅"},
+      {editor->SpinEdit1.Handle(), "線の太さ"},      {editor->FColorButton.Handle(), "文字色"},
+      {editor->CheckBox1.Handle(), "背景透明"},
+  };
+  EXPECT_EQ(tools, expected);
+}
+
+// ---- caret ---------------------------------------------------------------------------------
+
+class PaletteCaret : public PaletteDisplay {
+protected:
+  // Largest number of screen pixels of the window that differ from the first look while
+  // messages run for `ms`: a blinking caret makes some.
+  static int Blinking(HWND hwnd, int ms = 1200) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    auto grab = [&r] {
+      std::vector<COLORREF> px;
+      HDC dc = GetDC(nullptr);
+      for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) px.push_back(GetPixel(dc, x, y));
+      ReleaseDC(nullptr, dc);
+      return px;
+    };
+    const std::vector<COLORREF> first = grab();
+    int most = 0;
+    for (DWORD end = GetTickCount() + ms; GetTickCount() < end;) {
+      qtk::Application::Get().ProcessMessages();
+      Sleep(60);
+      std::vector<COLORREF> now = grab();
+      int changed = 0;
+      for (size_t i = 0; i < now.size() && i < first.size(); ++i) changed += now[i] != first[i];
+      most = std::max(most, changed);
+    }
+    return most;
+  }
+};
+
+TEST_F(PaletteCaret, EntryField_Should_ShowBlinkingCaret_AsTheProbeSees) {
+  Click(editor->InsText.Handle());
+  ASSERT_TRUE(editor->InsText.Focused());
+  EXPECT_GT(Blinking(editor->InsText.Handle()), 0);
+}
+
+TEST_F(PaletteCaret, ReadOnlyDisplays_Should_ShowNoCaret_When_Clicked) {
+  qtk::FontDialog::hook = [](qtk::FontDialog&) { return false; };
+  qtk::Window* displays[] = {&editor->SelColor, &editor->MHyouji, &editor->NowMode,
+                             &editor->LineW,    &editor->LW,      &editor->LineC,
+                             &editor->LCB,      &editor->NBK,     &editor->NowColor,
+                             &editor->FName};
+  for (qtk::Window* display : displays) {
+    Click(display->Handle(), 2, 2);
+    EXPECT_EQ(Blinking(display->Handle()), 0) << display->Text();
+  }
+  // Clicked again, now that each has been focused once.
+  Click(editor->LW.Handle());
+  EXPECT_TRUE(editor->LW.Focused());
+  EXPECT_EQ(Blinking(editor->LW.Handle()), 0);
+}
+
+TEST_F(PaletteCaret, Spinner_Should_HideEntryCaret_When_Clicked) {
+  Click(editor->InsText.Handle());
+  ASSERT_GT(Blinking(editor->InsText.Handle(), 700), 0);
+  Click(editor->SpinEdit1.Handle(), 10, 6);
+  EXPECT_EQ(editor->LW.Text(), "6");
+  EXPECT_EQ(Blinking(editor->InsText.Handle()), 0);
+  EXPECT_EQ(Blinking(editor->SpinEdit1.Handle(), 600), 0);
+}
+
+}  // namespace
+}  // namespace quillora::testing_support

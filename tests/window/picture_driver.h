@@ -1,0 +1,127 @@
+// Drives the editor's picture with the messages the system sends for the mouse, and draws the
+// pictures that the annotation tests compare against.
+#pragma once
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "support/editor_fixture.h"
+#include "toolkit/bitmap.h"
+
+namespace quillora::testing_support {
+
+// Client coordinates as the system packs them: two signed 16-bit halves.
+inline LPARAM At(int x, int y) {
+  return MAKELPARAM(static_cast<WORD>(static_cast<short>(x)), static_cast<WORD>(static_cast<short>(y)));
+}
+
+// The size of a text as DrawTextA with DT_CALCRECT alone gives it, and the cells that
+// ExtTextOut paints, both on a DC of our own with the same font.
+inline SIZE CalcSize(const qtk::FontSpec& font, const std::string& text) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  qtk::FontObject made = qtk::CreateFontObject(font);
+  HGDIOBJ old = SelectObject(dc, made.get());
+  RECT r{0, 0, 0, 0};
+  DrawTextA(dc, text.data(), static_cast<int>(text.size()), &r, DT_CALCRECT);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  return {r.right - r.left, r.bottom - r.top};
+}
+
+inline SIZE CellSize(const qtk::FontSpec& font, const std::string& text) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  qtk::FontObject made = qtk::CreateFontObject(font);
+  HGDIOBJ old = SelectObject(dc, made.get());
+  SIZE s{};
+  GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &s);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  return s;
+}
+
+class PictureTest : public EditorTest {
+protected:
+  void SetUp() override { CreateEditor(); }
+
+  HWND Picture() const { return editor->PB1.Handle(); }
+  void Press(int x, int y) { SendMessageA(Picture(), WM_LBUTTONDOWN, MK_LBUTTON, At(x, y)); }
+  void Move(int x, int y) { SendMessageA(Picture(), WM_MOUSEMOVE, MK_LBUTTON, At(x, y)); }
+  void Hover(int x, int y) { SendMessageA(Picture(), WM_MOUSEMOVE, 0, At(x, y)); }
+  void Release(int x, int y) { SendMessageA(Picture(), WM_LBUTTONUP, 0, At(x, y)); }
+  void Click(int x, int y) {
+    Press(x, y);
+    Release(x, y);
+  }
+  void Drag(int x0, int y0, int x1, int y1) {
+    Press(x0, y0);
+    Move(x1, y1);
+    Release(x1, y1);
+  }
+
+  // Puts a tool button down as the user would (a click on a button that is up).
+  void Tool(const char* button) {
+    if (!editor->ToolBar1.Down(button)) editor->ToolBar1.Click(button);
+  }
+
+  // A label made as the user makes one: text tool, a click, typing, "確　定".
+  TMoji& PlaceLabel(int x, int y, const std::string& text, qtk::Color background = qtk::clWhite) {
+    Tool(TScrivletForm1::kText1);
+    Click(x, y);
+    editor->InsText.SetText(text);
+    editor->CheckBox1.SetChecked(background == qtk::clNone);
+    if (background != qtk::clNone) editor->InsText.SetColor(background);
+    editor->TextOKButton.Click();
+    return *editor->texts.back();
+  }
+
+  LineRecord& AddLine(LineRecord r) {
+    editor->lines.push_back(std::make_unique<LineRecord>(r));
+    return *editor->lines.back();
+  }
+
+  // Replaces the picture by one of the given size and colours.
+  void UsePicture(int width, int height, const std::function<uint32_t(int, int)>& f) {
+    WriteFile(pictures_.File("p.bmp"), MakeBmp24(width, height, f));
+    editor->LoadPicture(pictures_.File("p.bmp"));
+  }
+
+  uint32_t Px(int x, int y) const { return PixelAt(editor->composedImage, x, y); }
+
+  // A copy of the base picture to draw the expected result on with plain GDI.
+  std::unique_ptr<qtk::Bitmap> Reference() const {
+    auto ref = std::make_unique<qtk::Bitmap>(editor->baseImage.Width(), editor->baseImage.Height());
+    ref->GetCanvas().Draw(0, 0, editor->baseImage.DC(), ref->Width(), ref->Height());
+    return ref;
+  }
+
+  // Every pixel of the composed picture against the expected one; names the first difference.
+  ::testing::AssertionResult SameAsComposed(const qtk::Bitmap& ref) const {
+    const qtk::Bitmap& got = editor->composedImage;
+    if (got.Width() != ref.Width() || got.Height() != ref.Height())
+      return ::testing::AssertionFailure() << "sizes differ";
+    int differing = 0;
+    std::string first;
+    for (int y = 0; y < ref.Height(); ++y)
+      for (int x = 0; x < ref.Width(); ++x)
+        if (PixelAt(got, x, y) != PixelAt(ref, x, y) && differing++ == 0)
+          first = "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
+    if (differing == 0) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << differing << " pixels differ, first at " << first;
+  }
+
+  // Pixels of the composed picture that are not `colour`.
+  int CountNot(uint32_t colour) const {
+    int n = 0;
+    for (int y = 0; y < editor->composedImage.Height(); ++y)
+      for (int x = 0; x < editor->composedImage.Width(); ++x) n += Px(x, y) != colour;
+    return n;
+  }
+
+  TempDir pictures_;
+};
+
+}  // namespace quillora::testing_support
