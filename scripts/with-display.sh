@@ -26,6 +26,8 @@ fi
 /usr/lib/wine/wineserver -f -p >/dev/null 2>&1 &
 server_pid=$!
 sleep 0.3
+# Wine's background services start here, not inside the first test (they would hold its output).
+/usr/lib/wine/wine64 wineboot >/dev/null 2>&1 </dev/null
 
 # A PDF printer behind a CUPS scheduler of our own, for the printing tests.
 cups_pid=""
@@ -40,7 +42,7 @@ if [ "${QUILLORA_PRINTER:-0}" = 1 ] && [ -x /usr/sbin/cupsd ]; then
       lpadmin -d PDF >/dev/null 2>&1
   fi
   out=$(sed -n 's/^Out *//p' /etc/cups/cups-pdf.conf 2>/dev/null | head -n 1)
-  out=${out:-\${HOME}/PDF}
+  [ -n "$out" ] || out='${HOME}/PDF'
   export QUILLORA_PDF_DIR="${out//\$\{HOME\}/$HOME}"
   mkdir -p "$QUILLORA_PDF_DIR"
 fi

@@ -6,6 +6,7 @@
 #include "editor/editor.h"
 #include "editor/glyphs.h"
 #include "toolkit/app.h"
+#include "toolkit/caretless.h"
 
 namespace quillora {
 
@@ -301,7 +302,10 @@ void TScrivletForm1::CreatePalette() {
     d.edit->SetShowHint(d.tip);
     d.edit->SetPopupMenu(PopupMenu1.get());
     d.edit->onMouseDown = [this](qtk::MouseButton, int, int) { HideDisplayCaret(); };
+    qtk::KeepCaretHidden(*d.edit);
   }
+  qtk::KeepCaretHidden(SelColor);
+  qtk::KeepCaretHidden(FName);
   // The swatch sits one pixel inside its frame, over the grey plate.
   SetWindowPos(NBK.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   SetWindowPos(NowColor.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);

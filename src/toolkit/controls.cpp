@@ -146,7 +146,8 @@ LRESULT RadioGroup::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 void Edit::Create(HWND parent, int x, int y, int width, int height, Args args) {
   args_ = args;
-  DWORD style = kChild | WS_TABSTOP | ES_AUTOHSCROLL | (args.readOnly ? ES_READONLY : 0);
+  // Read-only displays are skipped by Tab.
+  DWORD style = kChild | ES_AUTOHSCROLL | (args.readOnly ? ES_READONLY : WS_TABSTOP);
   CreateSystem("EDIT", style, args.border ? WS_EX_CLIENTEDGE : 0, parent, x, y, width, height);
   if (args_.autoSize) SetSize(width, FitHeight());
 }
@@ -179,6 +180,10 @@ bool Edit::OnCommand(WORD code, WORD id) {
 // A click is a left release over the edit, after the edit has let go of the pointer, so that
 // the handler may open a dialog.
 LRESULT Edit::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_SETCURSOR && args_.readOnly && LOWORD(lp) == HTCLIENT) {
+    SetCursor(LoadCursor(nullptr, IDC_ARROW));  // a display, not a place to type
+    return TRUE;
+  }
   if (msg == WM_LBUTTONUP) {
     LRESULT r = Default(msg, wp, lp);
     RECT rc{};

@@ -129,7 +129,9 @@ LRESULT Window::Route(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_MENUSELECT:
       if (HIWORD(wp) == 0xFFFF && !lp)
         Application::Get().SetHint("");
-      else if (!(HIWORD(wp) & MF_POPUP))
+      else if (HIWORD(wp) & MF_POPUP)
+        Application::Get().SetHint("");
+      else
         Application::Get().SetHint(Application::Get().CommandHint(LOWORD(wp)));
       break;
     case WM_CONTEXTMENU:

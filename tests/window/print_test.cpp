@@ -439,7 +439,13 @@ std::string WaitForNewPdf(const std::string& folder, const std::vector<std::stri
   return {};
 }
 
-class PrintSpooler : public EditorTest {};
+class PrintSpooler : public EditorTest {
+protected:
+  void TearDown() override {
+    qtk::PrintDialog::hook = nullptr;
+    EditorTest::TearDown();
+  }
+};
 
 // Leaves quillora-print-portrait.pdf and quillora-print-landscape.pdf for tests/print_check.sh.
 TEST_F(PrintSpooler, Print_Should_PutPictureOnPdfPage_InBothOrientations) {
@@ -471,7 +477,6 @@ TEST_F(PrintSpooler, Print_Should_PutPictureOnPdfPage_InBothOrientations) {
     ASSERT_FALSE(made.empty()) << "no PDF arrived in " << folder;
     EXPECT_TRUE(MoveFileA((folder + "\\" + made).c_str(), target.c_str())) << made;
   }
-  qtk::PrintDialog::hook = nullptr;
 }
 
 }  // namespace
