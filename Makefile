@@ -24,7 +24,7 @@ run: build
 
 test: build native
 	@cd $(NATIVE) && ctest --output-on-failure -j2
-	@QUILLORA_PRINTER=1 bash scripts/with-display.sh bash -c 'cd $(BUILD) && ctest --output-on-failure -j2'
+	@QUILLORA_PRINTER=1 QUILLORA_FULL_DISK=1 bash scripts/with-display.sh bash -c 'cd $(BUILD) && ctest --output-on-failure -j2'
 
 bench: build
 	@bash scripts/bench.sh $(BUILD)

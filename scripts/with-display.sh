@@ -47,7 +47,19 @@ if [ "${QUILLORA_PRINTER:-0}" = 1 ] && [ -x /usr/sbin/cupsd ]; then
   mkdir -p "$QUILLORA_PDF_DIR"
 fi
 
+# A tiny full file system for the failed-save tests, where mounting is allowed.
+full_dir=""
+if [ "${QUILLORA_FULL_DISK:-0}" = 1 ]; then
+  full_dir=$(mktemp -d /tmp/quillora-full.XXXXXX)
+  if mount -t tmpfs -o size=64k tmpfs "$full_dir" 2>/dev/null; then
+    export QUILLORA_FULL_DIR="$full_dir"
+  else
+    rmdir "$full_dir"; full_dir=""
+  fi
+fi
+
 cleanup() {
+  if [ -n "$full_dir" ]; then umount "$full_dir" 2>/dev/null; rmdir "$full_dir" 2>/dev/null; fi
   [ -n "$cups_pid" ] && kill "$cups_pid" 2>/dev/null
   [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
   kill "$xvfb_pid" 2>/dev/null

@@ -33,10 +33,10 @@ std::string FullPath(const std::string& path) {
                    "を作成できません");
 }
 
-// The folder part of a path, with its last "\" (empty for a bare name: the current folder).
+// The folder of a path, with its last "\"; "." (the current folder) for a bare name.
 std::string FolderOf(const std::string& path) {
-  const std::string name = FileNamePart(path);
-  return path.substr(0, path.size() - name.size());
+  const size_t nameSize = FileNamePart(path).size();
+  return nameSize == path.size() ? std::string(1, '.') : path.substr(0, path.size() - nameSize);
 }
 
 void WriteAll(HANDLE file, const void* data, size_t size) {
@@ -64,8 +64,7 @@ void WriteReplacing(const std::string& target, const std::function<void(HANDLE)>
       (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
     ThrowCannotCreate(target, ERROR_ACCESS_DENIED);
 
-  std::string folder = FolderOf(target);
-  if (folder.empty()) folder = ".";
+  const std::string folder = FolderOf(target);
   char temp[MAX_PATH] = {};
   if (!GetTempFileNameA(folder.c_str(), "qlr", 0, temp)) ThrowCannotCreate(target, GetLastError());
   HANDLE file = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
@@ -93,28 +92,6 @@ void WriteReplacing(const std::string& target, const std::function<void(HANDLE)>
     DeleteFileA(temp);
     ThrowCannotCreate(target, code);
   }
-}
-
-// The BMP file: the header of the bitmap writer, then the rows from the bottom up, gathered into
-// large pieces. The gathering buffer is kept between saves: under Wine, touching fresh memory
-// costs more than copying the rows.
-void WriteBmpFile(HANDLE file, const qtk::Bitmap& image) {
-  static std::vector<uint8_t> chunk;
-  constexpr size_t kChunk = 1u << 20;
-  const auto header = qtk::bmp::Header24(image.Width(), image.Height());
-  const size_t stride = image.Stride();
-  if (chunk.size() < std::max(kChunk, header.size() + stride)) chunk.resize(std::max(kChunk, header.size() + stride));
-  size_t used = header.size();
-  std::copy(header.begin(), header.end(), chunk.begin());
-  for (int y = image.Height() - 1; y >= 0; --y) {
-    if (used + stride > chunk.size()) {
-      WriteAll(file, chunk.data(), used);
-      used = 0;
-    }
-    std::memcpy(chunk.data() + used, image.Bits() + stride * static_cast<size_t>(y), stride);
-    used += stride;
-  }
-  WriteAll(file, chunk.data(), used);
 }
 
 }  // namespace
@@ -180,7 +157,9 @@ void TScrivletForm1::SaveJpeg() {
 }
 
 void TScrivletForm1::SaveBitmap() {
-  WriteReplacing(fileName, [&](HANDLE file) { WriteBmpFile(file, composedImage); });
+  WriteReplacing(fileName, [&](HANDLE file) {
+    composedImage.WriteBmp([file](const uint8_t* data, size_t size) { WriteAll(file, data, size); });
+  });
   SetText("　Quillora　　" + FileNamePart(fileName));
   modified = false;
 }

@@ -3,6 +3,7 @@
 #include "launcher/launcher.h"
 #include "launcher/logic/capture_pause.h"
 #include "toolkit/app.h"
+#include "toolkit/screen_copy.h"
 
 namespace quillora {
 
@@ -18,6 +19,18 @@ bool TScrivletForm0::CapturePause() {
   return ::quillora::CapturePause(
       kPauseMs, tickSource, [&app] { app.ProcessMessages(); },
       [&app, self] { return app.Terminated() || !IsWindow(self); });
+}
+
+bool PrintScreenOpensSnipping() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Keyboard", 0, KEY_QUERY_VALUE, &key) !=
+      ERROR_SUCCESS)
+    return false;
+  DWORD value = 0, type = 0, size = sizeof(value);
+  LONG rc = RegQueryValueExA(key, "PrintScreenKeyForSnippingEnabled", nullptr, &type,
+                             reinterpret_cast<BYTE*>(&value), &size);
+  RegCloseKey(key);
+  return rc == ERROR_SUCCESS && type == REG_DWORD && size == sizeof(value) && value == 1;
 }
 
 void TScrivletForm0::CheckWindowsFamily() {
@@ -38,8 +51,15 @@ void TScrivletForm0::ScreenCapClick() {
   if (!CapturePause()) return;
   CheckWindowsFamily();
   const int mode = ModeSelect.ItemIndex();
-  if (mode == 0) keySender(VK_SNAPSHOT, static_cast<BYTE>(wholeScreenScan & 0xFF), 0, 0);
-  if (mode == 1) keySender(VK_SNAPSHOT, static_cast<BYTE>(activeWindowScan & 0xFF), 0, 0);
+  if (mode == 0 || mode == 1) {
+    const BYTE scan = static_cast<BYTE>((mode == 0 ? wholeScreenScan : activeWindowScan) & 0xFF);
+    // Where the key opens the system's snipping overlay instead of copying the screen, the copy
+    // is made here, as the key would make it: scan code 1 the foreground window, else the screen.
+    if (snippingSource())
+      qtk::CopyScreenToClipboard(Handle(), scan == 1);
+    else
+      keySender(VK_SNAPSHOT, scan, 0, 0);
+  }
   if (!CapturePause()) return;
   if (!editor) return;
   try {

@@ -12,6 +12,7 @@ TScrivletForm0::TScrivletForm0()
       keySender([](BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra) {
         keybd_event(vk, scan, flags, extra);
       }),
+      snippingSource(PrintScreenOpensSnipping),
       versionSource([](OSVERSIONINFOA* info) { return GetVersionExA(info); }),
       notifyIcon([](DWORD message, NOTIFYICONDATAA* data) {
         return Shell_NotifyIconA(message, data);
@@ -34,8 +35,8 @@ void TScrivletForm0::Create(TScrivletForm1* editorWindow) {
   icon_ = qtk::IconHandle(LoadIconA(qtk::Application::Get().Instance(), MAKEINTRESOURCEA(1)),
                           false);
   // Fixed size: a single border, the system menu and the minimise box only.
-  CreateForm(kLauncherClassName, "　Quillora", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-             0, 160, 122, icon_.get());
+  CreateForm(kLauncherClassName, "　Quillora",
+             WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, 160, 122, icon_.get());
   SetFont(qtk::FontSpec{});
 
   using qtk::MenuEntry;

@@ -48,6 +48,9 @@ public:
   // The platform services of the capture, replaceable by tests.
   std::function<uint32_t()> tickSource;
   std::function<void(BYTE vk, BYTE scan, DWORD flags, ULONG_PTR extra)> keySender;
+  // Whether the Print Screen key opens the snipping overlay instead of copying the screen, read
+  // at every capture (PrintScreenOpensSnipping by default).
+  std::function<bool()> snippingSource;
   // The version query of CheckWindowsFamily (GetVersionExA by default).
   std::function<BOOL(OSVERSIONINFOA*)> versionSource;
   // The shell's icon call (Shell_NotifyIconA by default).
@@ -72,6 +75,9 @@ private:
   qtk::IconHandle icon_;
 };
 
-extern const char* const kLauncherClassName;  // "TScrivletForm0"
+extern const char* const kLauncherClassName;
+
+// The per-user setting HKCU\Control Panel\Keyboard\PrintScreenKeyForSnippingEnabled is 1.
+bool PrintScreenOpensSnipping();  // "TScrivletForm0"
 
 }  // namespace quillora

@@ -145,23 +145,25 @@ void Bitmap::LoadJpegFile(const std::string& path, bool quantize) {
   sourceBits_ = quantize ? 8 : 24;
 }
 
-void Bitmap::WriteBmp(HANDLE file) const {
-  auto header = bmp::Header24(width_, height_);
-  DWORD written = 0;
-  if (!WriteFile(file, header.data(), static_cast<DWORD>(header.size()), &written, nullptr) ||
-      written != header.size())
-    ThrowLastError("");
-  // Rows go bottom-up; write them in large blocks rather than one call per row.
-  std::vector<uint8_t> block;
-  const size_t rowsPerBlock = std::max<size_t>(1, (4u << 20) / std::max<size_t>(stride_, 1));
-  for (int y = height_ - 1; y >= 0;) {
-    block.clear();
-    for (size_t n = 0; n < rowsPerBlock && y >= 0; ++n, --y)
-      block.insert(block.end(), bits_ + stride_ * y, bits_ + stride_ * (y + 1));
-    if (!WriteFile(file, block.data(), static_cast<DWORD>(block.size()), &written, nullptr) ||
-        written != block.size())
-      ThrowLastError("");
+// The rows go bottom-up, gathered into large pieces. The gathering buffer is kept between
+// calls: under Wine, touching fresh memory costs more than copying the rows.
+void Bitmap::WriteBmp(const std::function<void(const uint8_t*, size_t)>& sink) const {
+  static std::vector<uint8_t> chunk;
+  constexpr size_t kChunk = 1u << 20;
+  const auto header = bmp::Header24(width_, height_);
+  const size_t capacity = std::max(kChunk, header.size() + stride_);
+  if (chunk.size() < capacity) chunk.resize(capacity);
+  size_t used = header.size();
+  std::copy(header.begin(), header.end(), chunk.begin());
+  for (int y = height_ - 1; y >= 0 && bits_; --y) {
+    if (used + stride_ > chunk.size()) {
+      sink(chunk.data(), used);
+      used = 0;
+    }
+    std::memcpy(chunk.data() + used, bits_ + stride_ * static_cast<size_t>(y), stride_);
+    used += stride_;
   }
+  sink(chunk.data(), used);
 }
 
 }  // namespace qtk

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "toolkit/gdi.h"
@@ -44,8 +45,8 @@ public:
   // Reads a .bmp or a JPEG file (quantize: 236 colours as on a palette screen).
   void LoadBmpFile(const std::string& path);
   void LoadJpegFile(const std::string& path, bool quantize);
-  // Writes the 24-bit picture as a BMP to an open file handle.
-  void WriteBmp(HANDLE file) const;
+  // Gives the 24-bit picture as BMP file bytes, in pieces of about 1 MiB, to `sink`.
+  void WriteBmp(const std::function<void(const uint8_t* data, size_t size)>& sink) const;
 
   // Gives the decoders a place to write: replaces the DIB by a new one of that size.
   PixelBuffer Allocate(int width, int height);
