@@ -131,4 +131,26 @@ void EditorTest::CreateEditor(const std::string& commandLineFile) {
 
 void EditorTest::Pump() { qtk::Application::Get().ProcessMessages(); }
 
+void ShownEditorTest::SetUp() {
+  // A dialog that a test did not answer fails it instead of waiting for a user.
+  qtk::ColorDialog::hook = [](qtk::ColorDialog&) {
+    ADD_FAILURE() << "unexpected colour dialog";
+    return false;
+  };
+  qtk::FontDialog::hook = [](qtk::FontDialog&) {
+    ADD_FAILURE() << "unexpected font dialog";
+    return false;
+  };
+  CreateEditor();
+  editor->Show();
+  SetForegroundWindow(editor->Handle());
+  Pump();
+}
+
+void ShownEditorTest::TearDown() {
+  qtk::ColorDialog::hook = nullptr;
+  qtk::FontDialog::hook = nullptr;
+  EditorTest::TearDown();
+}
+
 }  // namespace quillora::testing_support

@@ -66,4 +66,11 @@ protected:
   int launcherShows = 0;
 };
 
+// The editor shown and in front, with the colour and font dialogs failing the test when opened.
+class ShownEditorTest : public EditorTest {
+protected:
+  void SetUp() override;
+  void TearDown() override;
+};
+
 }  // namespace quillora::testing_support

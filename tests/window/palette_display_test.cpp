@@ -15,28 +15,8 @@
 namespace quillora::testing_support {
 namespace {
 
-class PaletteDisplay : public EditorTest {
+class PaletteDisplay : public ShownEditorTest {
 protected:
-  void SetUp() override {
-    // A dialog that a test did not answer fails it instead of waiting for a user.
-    qtk::ColorDialog::hook = [](qtk::ColorDialog&) {
-      ADD_FAILURE() << "unexpected colour dialog";
-      return false;
-    };
-    qtk::FontDialog::hook = [](qtk::FontDialog&) {
-      ADD_FAILURE() << "unexpected font dialog";
-      return false;
-    };
-    CreateEditor();
-    editor->Show();
-    SetForegroundWindow(editor->Handle());
-    Pump();
-  }
-  void TearDown() override {
-    qtk::ColorDialog::hook = nullptr;
-    qtk::FontDialog::hook = nullptr;
-    EditorTest::TearDown();
-  }
   void Click(HWND hwnd, int x = 3, int y = 3) {
     PostMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
     PostMessageA(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(x, y));

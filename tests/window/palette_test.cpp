@@ -24,28 +24,8 @@ void Post(HWND hwnd, UINT msg, WPARAM wp, int x, int y) {
   PostMessageA(hwnd, msg, wp, MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
 }
 
-class PaletteTest : public EditorTest {
+class PaletteTest : public ShownEditorTest {
 protected:
-  void SetUp() override {
-    // A dialog that a test did not answer fails it instead of waiting for a user.
-    qtk::ColorDialog::hook = [](qtk::ColorDialog&) {
-      ADD_FAILURE() << "unexpected colour dialog";
-      return false;
-    };
-    qtk::FontDialog::hook = [](qtk::FontDialog&) {
-      ADD_FAILURE() << "unexpected font dialog";
-      return false;
-    };
-    CreateEditor();
-    editor->Show();
-    SetForegroundWindow(editor->Handle());
-    Pump();
-  }
-  void TearDown() override {
-    qtk::ColorDialog::hook = nullptr;
-    qtk::FontDialog::hook = nullptr;
-    EditorTest::TearDown();
-  }
 
   HWND Grid() { return editor->ColorGrid1.Handle(); }
   void LeftClickCell(int cell) {
