@@ -22,8 +22,12 @@ int RunLoad(const std::vector<std::string>& args) {
 
   TScrivletForm1 editor;
   editor.Create("");
+  // The first load also pays for touching a fresh frame's memory; later ones of the same size
+  // decode into the frame kept from before.
+  double firstMs = BestOf(1, [&] { editor.LoadPicture(jpg); });
+  Report("JPEG load, first (LoadPicture)", firstMs, "djpeg, same file", djpegMs, 1.2);
   double jpegMs = BestOf(5, [&] { editor.LoadPicture(jpg); });
-  Report("JPEG load (LoadPicture)", jpegMs, "djpeg, same file", djpegMs, 1.2);
+  Report("JPEG load, again (LoadPicture)", jpegMs, "djpeg, same file", djpegMs, 1.2);
 
   double bmpMs = BestOf(5, [&] { editor.LoadPicture(bmp); });
   const size_t frame = editor.composedImage.Stride() * editor.composedImage.Height();

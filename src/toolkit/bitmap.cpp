@@ -75,8 +75,26 @@ void Bitmap::SetSize(int width, int height) {
 }
 
 PixelBuffer Bitmap::Allocate(int width, int height) {
-  Recreate(width, height, false);
+  if (width != width_ || height != height_ || !bits_) Recreate(width, height, false);
   return View();
+}
+
+void Bitmap::Swap(Bitmap& other) {
+  for (Bitmap* b : {this, &other}) {
+    b->canvas_.Attach(nullptr);
+    if (b->oldBitmap_) SelectObject(b->dc_.get(), b->oldBitmap_);
+    b->oldBitmap_ = nullptr;
+  }
+  std::swap(dib_, other.dib_);
+  std::swap(width_, other.width_);
+  std::swap(height_, other.height_);
+  std::swap(sourceBits_, other.sourceBits_);
+  std::swap(stride_, other.stride_);
+  std::swap(bits_, other.bits_);
+  for (Bitmap* b : {this, &other}) {
+    if (b->dib_) b->oldBitmap_ = SelectObject(b->dc_.get(), b->dib_.get());
+    b->canvas_.Attach(b->dc_.get());
+  }
 }
 
 void Bitmap::Assign(const Bitmap& other) {
@@ -128,20 +146,20 @@ std::span<const uint8_t> Bytes(const std::string& s) {
 }
 }  // namespace
 
-// Decoding into a fresh bitmap and swapping keeps this picture intact when the file is bad.
+// Decoding into the spare bitmap and swapping keeps this picture intact when the file is bad.
 void Bitmap::LoadBmpFile(const std::string& path) {
   std::string data = ReadWholeFile(path);
-  Bitmap fresh;
-  bmp::Decode(Bytes(data), [&](int32_t w, int32_t h) { return fresh.Allocate(w, h); });
-  Assign(fresh);
+  if (!spare_) spare_ = std::make_unique<Bitmap>();
+  bmp::Decode(Bytes(data), [&](int32_t w, int32_t h) { return spare_->Allocate(w, h); });
+  Swap(*spare_);
   sourceBits_ = data.size() >= 30 ? static_cast<uint8_t>(data[28]) | (static_cast<uint8_t>(data[29]) << 8) : 24;
 }
 
 void Bitmap::LoadJpegFile(const std::string& path, bool quantize) {
   std::string data = ReadWholeFile(path);
-  Bitmap fresh;
-  jpeg::Decode(Bytes(data), quantize, [&](int32_t w, int32_t h) { return fresh.Allocate(w, h); });
-  Assign(fresh);
+  if (!spare_) spare_ = std::make_unique<Bitmap>();
+  jpeg::Decode(Bytes(data), quantize, [&](int32_t w, int32_t h) { return spare_->Allocate(w, h); });
+  Swap(*spare_);
   sourceBits_ = quantize ? 8 : 24;
 }
 

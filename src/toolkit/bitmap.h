@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "toolkit/gdi.h"
@@ -48,8 +49,10 @@ public:
   // Gives the 24-bit picture as BMP file bytes, in pieces of about 1 MiB, to `sink`.
   void WriteBmp(const std::function<void(const uint8_t* data, size_t size)>& sink) const;
 
-  // Gives the decoders a place to write: replaces the DIB by a new one of that size.
+  // Gives the decoders a place to write: a DIB of that size (this one when the size is the same).
   PixelBuffer Allocate(int width, int height);
+  // Exchanges the pictures of two bitmaps without copying pixels.
+  void Swap(Bitmap& other);
 
 private:
   void Recreate(int width, int height, bool keep);
@@ -61,6 +64,8 @@ private:
   BitmapObject dib_;
   HGDIOBJ oldBitmap_ = nullptr;
   Canvas canvas_;
+  // Where a file is decoded before it replaces the picture, kept for the next load of that size.
+  std::unique_ptr<Bitmap> spare_;
 };
 
 // Reads a whole file; throws Error with the system's message.
