@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "support/editor_fixture.h"
 #include "toolkit/app.h"
 
 namespace {
@@ -34,11 +35,7 @@ int main(int argc, char** argv) {
   qtk::Application::Get().Initialize(GetModuleHandleA(nullptr));
   qtk::Application::Get().SetTitle("Quillora");
   // No test may show a real message box: an unexpected one fails the test at once.
-  qtk::Application::Get().messageBoxHook = [](const std::string& text, const std::string& caption,
-                                              UINT) {
-    ADD_FAILURE() << "unexpected message box: " << caption << ": " << text;
-    return IDCANCEL;
-  };
+  quillora::testing_support::FailOnMessageBox();
   testing::UnitTest::GetInstance()->listeners().Append(new Watchdog);
   std::thread([] {
     for (;;) {

@@ -53,11 +53,9 @@ void TScrivletForm1::DrawTextPoint() {
   canvas.LineTo(static_cast<int>(x), static_cast<int>(std::min(bottom, h + kMargin)));
 }
 
-// The row always fits its children: the entry field grows with its font.
+// The row always fits its children, which takes precedence over any height asked of it: the
+// entry field grows and shrinks with its font.
 void TScrivletForm1::AdjustTextPanel() {
-  RECT r = InsText.Bounds();
-  int requested = std::max<int>(r.bottom + 6, 80);
-  (void)requested;  // the row sizes to its children, which takes precedence over the request
   int fit = 0;
   for (qtk::Window* child : {static_cast<qtk::Window*>(&InsText), static_cast<qtk::Window*>(&FName),
                              static_cast<qtk::Window*>(&TextOKButton)}) {

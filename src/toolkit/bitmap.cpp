@@ -97,13 +97,6 @@ void Bitmap::Swap(Bitmap& other) {
   }
 }
 
-void Bitmap::Assign(const Bitmap& other) {
-  if (&other == this) return;
-  Recreate(other.width_, other.height_, false);
-  if (bits_ && other.bits_) std::memcpy(bits_, other.bits_, stride_ * height_);
-  sourceBits_ = other.sourceBits_;
-}
-
 void Bitmap::AssignFromHandle(HBITMAP source, HPALETTE palette) {
   BITMAP bm{};
   if (!GetObjectA(source, sizeof(bm), &bm)) throw Error("invalid bitmap handle");

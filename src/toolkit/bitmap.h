@@ -30,8 +30,6 @@ public:
 
   // Resizes, keeping the picture where old and new areas overlap; new area is white.
   void SetSize(int width, int height);
-  // Makes this a copy of another bitmap (size and pixels).
-  void Assign(const Bitmap& other);
   // Replaces the pixels by those of a DDB or DIB handle (the clipboard's bitmap), at its size.
   void AssignFromHandle(HBITMAP source, HPALETTE palette);
 

@@ -21,13 +21,15 @@ BoxRecorder::BoxRecorder() {
   };
 }
 
-BoxRecorder::~BoxRecorder() {
+void FailOnMessageBox() {
   qtk::Application::Get().messageBoxHook = [](const std::string& text, const std::string& caption,
                                               UINT) {
     ADD_FAILURE() << "unexpected message box: " << caption << ": " << text;
     return IDCANCEL;
   };
 }
+
+BoxRecorder::~BoxRecorder() { FailOnMessageBox(); }
 
 TempDir::TempDir(const std::string& subfolder) {
   char base[MAX_PATH] = {};

@@ -19,6 +19,9 @@ struct ShownBox {
   UINT type = 0;
 };
 
+// The hook in place outside BoxRecorder: any message box fails the test at once.
+void FailOnMessageBox();
+
 // Records every message box and answers with `answer` (IDOK unless set).
 class BoxRecorder {
 public:
