@@ -44,7 +44,7 @@ void TMoji::Draw(qtk::Canvas& canvas, bool selected) const {
     SIZE extent = canvas.TextExtent(Text);
     shows = int64_t{X} + extent.cx + slack >= box.left && int64_t{Y} + extent.cy + slack >= box.top;
   }
-  if (shows) canvas.TextOut(X, Y, Text);
+  if (shows) canvas.PutText(X, Y, Text);
   if (!selected) return;
   const Bounds b = Measure(canvas);
   canvas.SetBrushStyle(qtk::BrushStyle::Clear);

@@ -39,7 +39,7 @@ void TScrivletForm1::LoadPicture(const std::string& name) {
   const bool wmf = ext == ".wmf";
   const bool bmp = ext == ".bmp";
   if (!ext.empty() && !jpeg && !wmf && !bmp) {
-    qtk::Application::Get().MessageBox(Handle(), kUnsupported, "Quillora", MB_OK);
+    qtk::Application::Get().ShowMessageBox(Handle(), kUnsupported, "Quillora", MB_OK);
     ActExitExecute();
     modified = false;
     return;

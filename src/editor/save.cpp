@@ -169,7 +169,7 @@ void TScrivletForm1::SaveBitmap() {
 void TScrivletForm1::FormCloseQuery(bool& canClose) {
   if (!modified) return;
   MessageBeep(MB_ICONQUESTION);
-  const int answer = qtk::Application::Get().MessageBox(
+  const int answer = qtk::Application::Get().ShowMessageBox(
       Handle(), CloseQuestion(fileName), "確認", MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON1);
   if (answer == IDNO) return;
   if (answer == IDYES) {

@@ -93,7 +93,7 @@ bool Application::PreTranslate(MSG& msg) {
 void Application::ShowException(const std::exception& e) noexcept {
   try {
     HWND owner = GetActiveWindow();
-    MessageBox(owner, ErrorDisplayText(e.what()), title_, MB_OK | MB_ICONERROR);
+    ShowMessageBox(owner, ErrorDisplayText(e.what()), title_, MB_OK | MB_ICONERROR);
   } catch (...) {
   }
 }
@@ -146,10 +146,10 @@ std::string Application::CommandHint(unsigned id) const {
   return it == commands_.end() ? std::string() : it->second.hint;
 }
 
-int Application::MessageBox(HWND owner, const std::string& text, const std::string& caption,
+int Application::ShowMessageBox(HWND owner, const std::string& text, const std::string& caption,
                             UINT type) {
   if (messageBoxHook) return messageBoxHook(text, caption, type);
-  return MessageBoxA(owner, text.c_str(), caption.c_str(), type);
+  return ::MessageBoxA(owner, text.c_str(), caption.c_str(), type);
 }
 
 }  // namespace qtk

@@ -48,7 +48,7 @@ public:
   std::string CommandHint(unsigned id) const;
 
   // Every modal box of the toolkit goes through here; tests install `messageBoxHook`.
-  int MessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type);
+  int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type);
   std::function<int(const std::string& text, const std::string& caption, UINT type)> messageBoxHook;
 
 private:

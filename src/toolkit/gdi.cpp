@@ -163,7 +163,7 @@ void Canvas::FillRect(const RECT& r) {
 }
 
 // Text output paints its background with the DC's background colour, so no brush is made.
-void Canvas::TextOut(int x, int y, std::string_view text) {
+void Canvas::PutText(int x, int y, std::string_view text) {
   RealizeFont();
   if (brush_.style == BrushStyle::Clear) {
     SetBkMode(dc_, TRANSPARENT);

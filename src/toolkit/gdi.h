@@ -175,7 +175,7 @@ public:
   void Polygon(std::span<const POINT> points);
   void Rectangle(int left, int top, int right, int bottom);  // outline and fill as pen and brush say
   void FillRect(const RECT& r);                                // with the brush
-  void TextOut(int x, int y, std::string_view text);           // top-left aligned, one line
+  void PutText(int x, int y, std::string_view text);           // top-left aligned, one line
   SIZE TextExtent(std::string_view text);
   Color Pixel(int x, int y);
   void Draw(int x, int y, HDC source, int width, int height);  // plain copy
