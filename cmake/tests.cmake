@@ -12,13 +12,14 @@ function(quillora_add_suites target)
   list(REMOVE_DUPLICATES suites)
   foreach(suite ${suites})
     add_test(NAME ${target}.${suite} COMMAND ${target} --gtest_filter=${suite}.*:*/${suite}.*)
-    set_tests_properties(${target}.${suite} PROPERTIES TIMEOUT 120)
+    set_tests_properties(${target}.${suite} PROPERTIES TIMEOUT 240)
     # One clipboard for the whole Wine server: suites that use it take turns.
     if(suite MATCHES "Clipboard|Paste|Capture|PrintScreen|EndToEnd")
       set_tests_properties(${target}.${suite} PROPERTIES RESOURCE_LOCK clipboard)
     endif()
     # Suites that read the screen's pixels must have it to themselves.
-    if(suite MATCHES "Caret|AnnotTextPoint|EndToEnd")
+    # So do the tests of the shipped program, which use the real keyboard and pointer.
+    if(suite MATCHES "Caret|AnnotTextPoint|EndToEnd" OR target STREQUAL "quillora_program_tests")
       set_tests_properties(${target}.${suite} PROPERTIES RUN_SERIAL TRUE)
     endif()
   endforeach()

@@ -6,5 +6,8 @@ out=$(mktemp)
 "$here/scripts/wine-run.sh" "$@" >"$out" 2>&1 </dev/null
 status=$?
 cat "$out"
+if [ ! -s "$out" ]; then
+  echo "wine-test: $(basename "$1") ended with no output at all; Wine's exit code was $status"
+fi
 rm -f "$out"
 exit $status

@@ -18,14 +18,19 @@ xvfb_pid=$!
 export DISPLAY="$display"
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
+# A persistent server in the foreground of a background job, so that its pid is ours to end. It
+# starts before anything else of Wine: a server started by the first Wine program instead would end
+# a few seconds after the last program, and a test starting just then found no server to talk to.
+/usr/lib/wine/wineserver -k >/dev/null 2>&1  # a server left by an earlier run of this prefix
+/usr/lib/wine/wineserver -w >/dev/null 2>&1
+/usr/lib/wine/wineserver -f -p >/dev/null 2>&1 &
+server_pid=$!
+sleep 0.5
+kill -0 "$server_pid" 2>/dev/null || { echo "with-display: the Wine server did not start" >&2; exit 1; }
 # First start of a prefix takes a while; do it here so that no test pays for it.
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
 fi
-# A persistent server in the foreground of a background job, so that its pid is ours to end.
-/usr/lib/wine/wineserver -f -p >/dev/null 2>&1 &
-server_pid=$!
-sleep 0.3
 # Wine's background services start here, not inside the first test (they would hold its output).
 /usr/lib/wine/wine64 wineboot >/dev/null 2>&1 </dev/null
 
@@ -61,7 +66,12 @@ fi
 cleanup() {
   if [ -n "$full_dir" ]; then umount "$full_dir" 2>/dev/null; rmdir "$full_dir" 2>/dev/null; fi
   [ -n "$cups_pid" ] && kill "$cups_pid" 2>/dev/null
-  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null
+  # Every process of our prefix (Wine's own services included), then the server, then the display.
+  /usr/lib/wine/wineserver -k >/dev/null 2>&1
+  if [ -n "$server_pid" ]; then
+    kill "$server_pid" 2>/dev/null
+    wait "$server_pid" 2>/dev/null
+  fi
   kill "$xvfb_pid" 2>/dev/null
   wait "$xvfb_pid" 2>/dev/null
 }

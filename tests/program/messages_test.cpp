@@ -1,0 +1,38 @@
+// The program's own messages: a file it cannot open named on the command line, and the version box.
+#include "program/fixture.h"
+
+namespace quillora::program {
+namespace {
+
+class ProgramMessages : public ProgramTest {};
+
+TEST_F(ProgramMessages, UnsupportedFileOnCommandLine_Should_SayWhichFormats_ThenEnd) {
+  const std::string path = dir.File("notes.txt");
+  testing_support::WriteFile(path, "text");
+  Program named("\"" + path + "\"");
+  ASSERT_TRUE(named.Started());
+  const Box box = WaitBox(named, 30000);
+  ASSERT_NE(box.hwnd, nullptr) << "no message; running: " << named.Running();
+  EXPECT_EQ(box.title, kBoxTitle);
+  EXPECT_NE(box.text.find("『 BMP,WMF,JPG,JPEG 』"), std::string::npos) << box.text;
+  EXPECT_EQ(named.Window("TScrivletForm0"), nullptr) << "the launcher is not shown";
+  ASSERT_TRUE(Answer(box, IDOK));
+  EXPECT_EQ(named.WaitEnd(10000), 0);
+}
+
+TEST_F(ProgramMessages, VersionBox_Should_OpenFromHelpMenu_AndClose) {
+  StartEditor();
+  Box box;
+  for (int attempt = 0; attempt < 3 && !box.hwnd; ++attempt) {
+    MenuCommand(editor, 2, 'V');  // ヘルプ(&H), バージョン情報(&V)
+    box = WaitBox(*program, 5000);
+  }
+  ASSERT_NE(box.hwnd, nullptr) << "the version box did not open";
+  EXPECT_NE(box.title.find("Quillora"), std::string::npos) << box.title;
+  ASSERT_TRUE(Answer(box, IDOK));
+  EXPECT_TRUE(program->Running());
+  ExpectAliveAndUsable();
+}
+
+}  // namespace
+}  // namespace quillora::program

@@ -1,0 +1,237 @@
+// The soak: the shipped program driven with seeded random input for a set time. It fails when
+// the program ends while it should not, or when its resident memory at the end is more than 10%
+// above what it was after the first minute (a third of the run for shorter runs).
+//   quillora_soak.exe [--seconds N] [--seed S]
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "program/driver.h"
+#include "support/files.h"
+
+namespace quillora::program {
+namespace {
+
+using testing_support::MakeBmp24;
+using testing_support::MakeJpeg;
+using testing_support::WriteFile;
+
+class Soak {
+public:
+  Soak(unsigned seed, DWORD seconds) : random_(seed), seconds_(seconds) {
+    // Files the open dialog is given: good pictures and damaged ones.
+    auto pattern = [](int x, int y) { return static_cast<uint32_t>((x * 7) << 16 | (y * 3) << 8 | (x ^ y)); };
+    const std::string bmp = MakeBmp24(300, 200, pattern), jpeg = MakeJpeg(320, 240, pattern);
+    for (auto [name, bytes] : {std::pair{"good.bmp", bmp}, {"good.jpg", jpeg},
+                               {"cut.bmp", bmp.substr(0, 900)}, {"cut.jpg", jpeg.substr(0, 600)}}) {
+      WriteFile(dir_.File(name), bytes);
+      openable_.push_back(dir_.File(name));
+    }
+  }
+
+  int Run() {
+    if (!program_.Started() || !program_.OpenEditor()) return Fail("the editor did not open");
+    const DWORD start = GetTickCount(), baselineAt = std::min<DWORD>(60, seconds_ / 3) * 1000;
+    size_t baseline = 0;
+    while (GetTickCount() - start < seconds_ * 1000) {
+      Step();
+      ++operations_;
+      AnswerEverything();
+      if (!program_.Running()) return Fail("the program ended");
+      if (!baseline && GetTickCount() - start >= baselineAt) {
+        ReachEditor();
+        baseline = program_.ResidentBytes();
+      }
+    }
+    AnswerEverything();
+    ReachEditor();
+    const size_t end = program_.ResidentBytes();
+    std::printf("soak: %lu operations, %lu boxes answered, %lu saves, resident %.1f MB after %lu s, "
+                "%.1f MB at the end (%lu s)\n",
+                operations_, boxes_, saves_, baseline / 1e6, baselineAt / 1000, end / 1e6, seconds_);
+    if (!baseline || !end) return Fail("resident memory could not be read");
+    if (end > baseline + baseline / 10) return Fail("resident memory grew by more than 10%");
+    return CloseWithEachAnswer();
+  }
+
+private:
+  int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
+  int Fail(const char* why) {
+    std::printf("soak FAILED after %lu operations (last: %s): %s\n", operations_, last_, why);
+    return 1;
+  }
+
+  // The editor in front; after a reload, a new capture from the launcher.
+  void ReachEditor() {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      AnswerEverything();
+      if (IsWindowVisible(program_.editor)) return;
+      if (program_.launcher && IsWindowVisible(program_.launcher)) {
+        static const char* const kModes[] = {"スクリーン全体", "アクティブウィンドウ", "クリップボード", "エディタの起動のみ"};
+        PressButton(program_.launcher, kModes[Pick(4)]);
+        PressButton(program_.launcher, "G O");
+        WaitFor([&] { return IsWindowVisible(program_.editor) || program_.Window("#32770"); }, 5000);
+      }
+    }
+  }
+
+  HWND Picture() { return Child(program_.editor, "QtkPaintBox"); }
+  POINT AnyPoint(HWND h) {
+    RECT r{};
+    GetClientRect(h, &r);
+    return {Pick(std::max<LONG>(1, r.right)), Pick(std::max<LONG>(1, r.bottom))};
+  }
+  // A child of the editor of that class, chosen at random among the visible ones.
+  HWND AnyChild(const char* className, bool writableOnly = false) {
+    std::vector<HWND> found;
+    struct Ctx { const char* cls; bool writable; std::vector<HWND>* out; } ctx{className, writableOnly, &found};
+    EnumChildWindows(
+        program_.editor,
+        [](HWND h, LPARAM lp) -> BOOL {
+          auto* c = reinterpret_cast<Ctx*>(lp);
+          if (IsWindowVisible(h) && _stricmp(ClassOf(h).c_str(), c->cls) == 0 &&
+              (!c->writable || !(GetWindowLongA(h, GWL_STYLE) & ES_READONLY)))
+            c->out->push_back(h);
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&ctx));
+    return found.empty() ? nullptr : found[Pick(static_cast<int>(found.size()))];
+  }
+  void ClickIn(HWND h, bool right = false) {
+    if (!h) return;
+    const POINT p = AnyPoint(h);
+    Click(h, p.x, p.y, right);
+  }
+
+  void Step() {
+    ReachEditor();
+    HWND editor = program_.editor;
+    Foreground(editor);
+    switch (Pick(16)) {
+      case 0: case 1: last_ = "tool bar"; ClickIn(Child(editor, "ToolbarWindow32")); break;
+      case 2: last_ = "palette"; ClickIn(Child(editor, "QtkColorGrid")); break;
+      case 3: case 4: last_ = "picture click"; ClickIn(Picture()); break;
+      case 5: case 6: {
+        last_ = "picture drag";
+        HWND p = Picture();
+        if (p) Drag(p, AnyPoint(p), AnyPoint(p));
+        break;
+      }
+      case 7: last_ = "picture right click"; ClickIn(Picture(), true); break;
+      case 8: {
+        last_ = "text entry";
+        HWND entry = AnyChild("Edit", true);
+        if (!entry) break;
+        ClickIn(entry);
+        SendMessageA(entry, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+        TypeText(entry, Pick(2) ? L"注釈テキスト" : L"Label 123");
+        PressButton(editor, "確　定");
+        break;
+      }
+      case 9: last_ = "Delete"; Keys(editor, {VK_DELETE}); break;
+      case 10: {
+        static const WORD kShortcuts[] = {'N', 'O', 'S', 'V', 'P', 'R'};
+        const WORD key = kShortcuts[Pick(6)];
+        last_ = "Ctrl+key";
+        if (key == 'V' && Pick(2)) ClipboardBitmap(200 + Pick(300), 150 + Pick(200), RGB(Pick(256), 80, 160));
+        Keys(editor, {VK_CONTROL, key});
+        break;
+      }
+      case 11: last_ = "Print Screen"; Keys(editor, {VK_SNAPSHOT}); break;
+      case 12: last_ = "close, kept"; closing_ = true; Keys(editor, {VK_MENU, VK_F4}); break;
+      case 13: last_ = "other control"; ClickIn(AnyChild("Button")); break;
+      case 14: last_ = "spin"; ClickIn(Child(editor, "msctls_updown32")); break;
+      default: last_ = "move"; ClickIn(Child(editor, "msctls_statusbar32")); break;
+    }
+    Wait(30);
+  }
+
+  // Answers every box, dialog and menu the program shows, as a user might.
+  void AnswerEverything() {
+    for (int round = 0; round < 20; ++round) {
+      Wait(120);
+      if (HWND menu = FindWindowA("#32768", nullptr); menu && IsWindowVisible(menu)) {
+        Keys(nullptr, {VK_ESCAPE});
+        continue;
+      }
+      HWND h = program_.Window("#32770");
+      if (!h) break;
+      ++boxes_;
+      if (GetDlgItem(h, 0x47C) || GetDlgItem(h, 0x480)) {
+        AnswerFileDialog(h);
+        continue;
+      }
+      const Box box = WaitBox(program_, 1000);
+      if (!box.hwnd) continue;
+      if (box.title == "確認") {
+        Answer(box, Pick(3) ? IDCANCEL : IDYES);  // a "yes" here meets a cancelled save dialog
+        continue;
+      }
+      if (GetDlgItem(h, IDCANCEL) && (Pick(10) < 7 || !GetDlgItem(h, IDOK))) Answer(box, IDCANCEL);
+      else if (!Answer(box, IDOK)) Keys(h, {VK_ESCAPE});
+    }
+    closing_ = false;
+  }
+
+  void AnswerFileDialog(HWND dialog) {
+    const bool saving = Text(dialog).find("保存") != std::string::npos;
+    if (closing_ || Pick(2)) {
+      CancelDialog(dialog);
+    } else if (saving) {
+      ++saves_;
+      const char* ext = Pick(2) ? ".bmp" : ".jpg";
+      FillFileDialog(dialog, dir_.File("soak" + std::to_string(saves_ % 4) + ext), -1);
+    } else {
+      FillFileDialog(dialog, openable_[Pick(static_cast<int>(openable_.size()))], -1);
+    }
+    if (IsWindow(dialog) && IsWindowVisible(dialog)) CancelDialog(dialog);
+  }
+
+  // The close at the end, answered with each answer that ends: "いいえ", then "はい" with a name.
+  int CloseWithEachAnswer() {
+    for (int answer : {IDCANCEL, IDNO}) {
+      ReachEditor();
+      Keys(program_.editor, {VK_MENU, VK_F4});
+      const Box box = WaitBox(program_, 5000);
+      if (box.hwnd && box.title == "確認") Answer(box, answer);
+      else if (program_.Running()) {
+        // A document with nothing unsaved closes without asking; that is an answer too.
+        if (box.hwnd) Answer(box, IDOK);
+      }
+      if (answer == IDCANCEL && !program_.Running()) return Fail("the close was cancelled, yet the program ended");
+    }
+    if (program_.WaitEnd(10000) != 0) return Fail("the close answered with no did not end the program");
+    std::printf("soak: passed\n");
+    return 0;
+  }
+
+  std::mt19937 random_;
+  DWORD seconds_;
+  testing_support::TempDir dir_;
+  Program program_;
+  std::vector<std::string> openable_;
+  unsigned long operations_ = 0, boxes_ = 0, saves_ = 0;
+  const char* last_ = "start";
+  bool closing_ = false;
+};
+
+}  // namespace
+}  // namespace quillora::program
+
+int main(int argc, char** argv) {
+  unsigned seed = 1;
+  DWORD seconds = 600;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    if (std::strcmp(argv[i], "--seconds") == 0) seconds = std::strtoul(argv[i + 1], nullptr, 10);
+    if (std::strcmp(argv[i], "--seed") == 0) seed = std::strtoul(argv[i + 1], nullptr, 10);
+  }
+  std::printf("soak: seed %u, %lu s\n", seed, seconds);
+  std::fflush(stdout);
+  const int result = quillora::program::Soak(seed, seconds).Run();
+  std::fflush(stdout);
+  return result;
+}
