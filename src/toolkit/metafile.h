@@ -26,14 +26,18 @@ public:
   // Gives up ownership of the handle; the size stays readable.
   HENHMETAFILE Release();
 
-  // Throws Error("メタファイルが有効ではありません") for content without either header.
+  // Throws Error("メタファイルが有効ではありません") for content without either header, a size
+  // that does not fit, a zero extent, or a picture past the readers' limits (2^28 pixels).
   void LoadFromFile(const std::string& path);
   HENHMETAFILE Handle() const { return emf_; }
   // Natural size in screen pixels.
   int Width() const { return width_; }
   int Height() const { return height_; }
-  // Plays the metafile into a rectangle of a DC.
+  // Plays the metafile into a rectangle of a DC. A fault inside the system's player throws the
+  // reader's error; what was drawn until then stays drawn, so play into a spare picture.
   void Play(HDC dc, const RECT& target) const;
+  // Tests make the player fault on purpose: called before each record is played, from inside it.
+  static void (*onRecordPlayed)();
 
 private:
   HENHMETAFILE emf_ = nullptr;

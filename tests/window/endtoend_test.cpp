@@ -181,12 +181,13 @@ TEST_F(CaptureEnd, ProgramEndingDuringPause_Should_StopSequenceAtOnce) {
 // happened.
 class Program {
 public:
-  Program() {
+  explicit Program(const std::string& argument = "") {
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     std::string exe = self;
     exe = exe.substr(0, exe.find_last_of('\\') + 1) + "Quillora.exe";
     std::string command = "\"" + exe + "\"";
+    if (!argument.empty()) command += " \"" + argument + "\"";
     STARTUPINFOA si{sizeof si};
     started_ = CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                               nullptr, &si, &pi_);
@@ -200,6 +201,7 @@ public:
   }
   bool Started() const { return started_; }
   DWORD Id() const { return pi_.dwProcessId; }
+  bool Ended() const { return WaitForSingleObject(pi_.hProcess, 0) == WAIT_OBJECT_0; }
 
   // A visible top-level window of the program of that class.
   HWND Window(const char* className) const {
@@ -265,6 +267,42 @@ void Keys(std::initializer_list<std::pair<WORD, bool>> strokes) {
 }
 
 LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
+
+// Windows of the launcher's class that the system reports shown, in any process.
+std::vector<DWORD> launcherShownBy;
+
+void CALLBACK OnShown(HWINEVENTHOOK, DWORD, HWND hwnd, LONG object, LONG, DWORD, DWORD) {
+  char cls[64] = {};
+  if (object != OBJID_WINDOW || !GetClassNameA(hwnd, cls, sizeof cls)) return;
+  if (std::strcmp(cls, "TScrivletForm0") != 0) return;
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  launcherShownBy.push_back(pid);
+}
+
+// A name it cannot open on the command line: the message, and the program ends without the
+// launcher ever appearing.
+TEST(EndToEnd, UnsupportedArgument_Should_EndAfterMessage_WithoutShowingLauncher) {
+  TempDir dir;
+  const std::string path = dir.File("shot.png");
+  WriteFile(path, "not opened");
+  launcherShownBy.clear();
+  HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_SHOW, EVENT_OBJECT_SHOW, nullptr, OnShown, 0,
+                                       0, WINEVENT_OUTOFCONTEXT);
+  Program program(path);
+  ASSERT_TRUE(program.Started());
+  HWND box = program.WaitWindow("#32770", 20000);
+  ASSERT_NE(box, nullptr) << "no message";
+  bool seen = false;
+  auto watch = [&] { return (seen = seen || program.Window("TScrivletForm0") != nullptr); };
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+  const bool ended = PumpUntil([&] { return watch(), program.Ended(); }, 10000);
+  PumpUntil([] { return false; }, 200);  // reports of the last moments
+  UnhookWinEvent(hook);
+  EXPECT_TRUE(ended);
+  EXPECT_FALSE(seen);
+  for (DWORD pid : launcherShownBy) EXPECT_NE(pid, program.Id()) << "the launcher was shown";
+}
 
 TEST(EndToEnd, CaptureDrawAndSaveAsJpeg_Should_GiveScreenSizedFileWithTheLine) {
   Program program;
