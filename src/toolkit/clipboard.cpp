@@ -66,7 +66,7 @@ Metafile FromMetafilePict() {
   std::vector<BYTE> bits(size);
   if (GetMetaFileBitsEx(header.hMF, size, bits.data()) != size) NoData();
   WindowDC screen(nullptr);
-  HENHMETAFILE emf = SetWinMetaFileBits(size, bits.data(), screen.get(), &header);
+  HENHMETAFILE emf = Metafile::ConvertWindowsMetafile(bits.data(), size, screen.get(), header);
   if (!emf) NoData();
   return Adopt(emf);
 }

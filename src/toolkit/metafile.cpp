@@ -42,9 +42,9 @@ Metafile FromPlaceable(const std::string& d) {
   pict.mm = MM_ANISOTROPIC;
   pict.xExt = MulDiv(header->unitsX, 2540, header->unitsPerInch);
   pict.yExt = MulDiv(header->unitsY, 2540, header->unitsPerInch);
-  HENHMETAFILE emf = SetWinMetaFileBits(static_cast<UINT>(header->bytes),
-                                        reinterpret_cast<const BYTE*>(d.data() + header->offset),
-                                        screen.get(), &pict);
+  HENHMETAFILE emf = Metafile::ConvertWindowsMetafile(
+      reinterpret_cast<const BYTE*>(d.data() + header->offset), static_cast<UINT>(header->bytes),
+      screen.get(), pict);
   if (!emf) Invalid();
   return Metafile(emf, size->width, size->height);
 }
@@ -128,6 +128,19 @@ void (*Metafile::onRecordPlayed)() = nullptr;
 
 namespace {
 
+struct Conversion {
+  const BYTE* bits;
+  UINT size;
+  HDC reference;
+  const METAFILEPICT* pict;
+  HENHMETAFILE result;
+};
+
+void ConvertGuarded(void* context) {
+  auto* c = static_cast<Conversion*>(context);
+  c->result = SetWinMetaFileBits(c->size, c->bits, c->reference, c->pict);
+}
+
 struct Playback {
   HDC dc;
   HENHMETAFILE emf;
@@ -148,6 +161,14 @@ void PlayGuarded(void* context) {
 }
 
 }  // namespace
+
+// A fault inside may leave a half-made metafile behind: a handle that is lost, not one to use.
+HENHMETAFILE Metafile::ConvertWindowsMetafile(const BYTE* bits, UINT size, HDC reference,
+                                              const METAFILEPICT& pict) {
+  Conversion conversion{bits, size, reference, &pict, nullptr};
+  if (CallCatchingFaults(ConvertGuarded, &conversion) != 0) return nullptr;
+  return conversion.result;
+}
 
 // The system's player trusts the records it is given; content that makes it fault ends as this
 // reader's error instead of ending the program, or vanishing where the window procedure was called.

@@ -23,6 +23,10 @@ public:
   // Takes ownership of an enhanced metafile whose natural size is known (deleted if the size is
   // not a usable picture size, with the error above).
   Metafile(HENHMETAFILE h, int width, int height);
+  // The system's conversion of Windows-metafile bits into an enhanced metafile, which plays every
+  // record; nullptr when it fails or faults.
+  static HENHMETAFILE ConvertWindowsMetafile(const BYTE* bits, UINT size, HDC reference,
+                                             const METAFILEPICT& pict);
   // Gives up ownership of the handle; the size stays readable.
   HENHMETAFILE Release();
 
