@@ -30,5 +30,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     app.HandleCurrentException();
   }
   if (!launcher.Handle()) return 1;
+  // A name the editor cannot open ends the program during start-up: the launcher is never shown.
+  if (app.Terminated()) return 0;
   return app.Run();
 }

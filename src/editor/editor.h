@@ -184,6 +184,8 @@ private:
   void CreatePalette();
   void LayoutBands();
   void SizeToBase();  // PB1 and the composed image take the base image's size
+  // Reads a new base picture through the composed image (load.cpp).
+  void ReplaceBase(const std::function<void(qtk::Bitmap& into)>& read);
   void SetDocumentCaption(const std::string& ext);
 
   qtk::BitmapObject glyphs_;

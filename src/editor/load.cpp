@@ -31,8 +31,24 @@ void TScrivletForm1::SetDocumentCaption(const std::string& ext) {
   SetText(ext.empty() ? kBlankCaption : "　Quillora　　" + FileNamePart(fileName));
 }
 
+// The composed image holds nothing but the last composition, so the readers write the new picture
+// there and the base image takes it by exchange once reading has returned: one picture costs two
+// frames however often it is loaded, and a reload of the same size allocates nothing. After a
+// failure the base image is untouched and the composed image is made its composition again.
+void TScrivletForm1::ReplaceBase(const std::function<void(qtk::Bitmap& into)>& read) {
+  try {
+    read(composedImage);
+  } catch (...) {
+    composedImage.SetSize(baseImage.Width(), baseImage.Height());
+    ComposePicture();
+    throw;
+  }
+  baseImage.Swap(composedImage);
+}
+
 // The extension is decided before anything of the document is touched, so that a refused name
-// leaves every annotation in place when the close that follows is cancelled.
+// leaves every annotation in place, and the modified flag as it was, when the close that follows
+// is cancelled.
 void TScrivletForm1::LoadPicture(const std::string& name) {
   const std::string ext = LowerAscii(Extension(name));
   const bool jpeg = ext == ".jpeg" || ext == ".jpg";
@@ -41,7 +57,6 @@ void TScrivletForm1::LoadPicture(const std::string& name) {
   if (!ext.empty() && !jpeg && !wmf && !bmp) {
     qtk::Application::Get().ShowMessageBox(Handle(), kUnsupported, "Quillora", MB_OK);
     ActExitExecute();
-    modified = false;
     return;
   }
   ClearAnnotations();
@@ -51,14 +66,17 @@ void TScrivletForm1::LoadPicture(const std::string& name) {
                 !(attributes & FILE_ATTRIBUTE_DIRECTORY);
   if (exists) {
     if (jpeg) {
-      baseImage.LoadJpegFile(name, ScreenIsPaletted());
+      ReplaceBase([&](qtk::Bitmap& into) { into.ReadJpegFile(name, ScreenIsPaletted()); });
     } else if (wmf) {
       qtk::Metafile metafile;
       metafile.LoadFromFile(name);
-      baseImage.SetSize(metafile.Width(), metafile.Height());
-      metafile.Play(baseImage.DC(), RECT{0, 0, metafile.Width(), metafile.Height()});
+      // Drawn over the former picture at the metafile's size, and taken only once played.
+      ReplaceBase([&](qtk::Bitmap& into) {
+        into.CopyResized(baseImage, metafile.Width(), metafile.Height());
+        metafile.Play(into.DC(), RECT{0, 0, metafile.Width(), metafile.Height()});
+      });
     } else if (bmp) {
-      baseImage.LoadBmpFile(name);
+      ReplaceBase([&](qtk::Bitmap& into) { into.ReadBmpFile(name); });
     }
     if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(name.c_str(), 0);
     fileName = name;

@@ -15,16 +15,18 @@ const char* const kVersionText =
 
 }  // namespace
 
-// The clipboard bitmap goes straight into the base image: the reader checks every handle before
-// it touches the bitmap, so a failed read leaves the document as it was.
+// The clipboard picture is read into a spare and becomes the base image only when reading has
+// succeeded, so a failed paste leaves the document as it was.
 void TScrivletForm1::ActPastExecute() {
-  const qtk::ClipboardPicture picture = qtk::ReadClipboardPicture(Handle(), baseImage);
-  if (picture.kind == qtk::ClipboardPicture::Kind::Metafile) {
-    // Drawn at its own size over the former picture, as opening a metafile file does.
-    qtk::Metafile metafile(picture.metafile, picture.width, picture.height);
-    baseImage.SetSize(metafile.Width(), metafile.Height());
-    metafile.Play(baseImage.DC(), RECT{0, 0, metafile.Width(), metafile.Height()});
-  }
+  ReplaceBase([&](qtk::Bitmap& into) {
+    const qtk::ClipboardPicture picture = qtk::ReadClipboardPicture(Handle(), into);
+    if (picture.kind == qtk::ClipboardPicture::Kind::Metafile) {
+      // Drawn at its own size over the former picture, as opening a metafile file does.
+      qtk::Metafile metafile(picture.metafile, picture.width, picture.height);
+      into.CopyResized(baseImage, metafile.Width(), metafile.Height());
+      metafile.Play(into.DC(), RECT{0, 0, metafile.Width(), metafile.Height()});
+    }
+  });
   Image1.SetSize(baseImage.Width(), baseImage.Height());
   SizeToBase();
   Image1.Hide();

@@ -50,19 +50,19 @@ void TScrivletForm0::ScreenCapClick() {
   Hide();
   if (!CapturePause()) return;
   CheckWindowsFamily();
-  const int mode = ModeSelect.ItemIndex();
-  if (mode == 0 || mode == 1) {
-    const BYTE scan = static_cast<BYTE>((mode == 0 ? wholeScreenScan : activeWindowScan) & 0xFF);
-    // Where the key opens the system's snipping overlay instead of copying the screen, the copy
-    // is made here, as the key would make it: scan code 1 the foreground window, else the screen.
-    if (snippingSource())
-      qtk::CopyScreenToClipboard(Handle(), scan == 1);
-    else
-      keySender(VK_SNAPSHOT, scan, 0, 0);
-  }
-  if (!CapturePause()) return;
-  if (!editor) return;
   try {
+    const int mode = ModeSelect.ItemIndex();
+    if (mode == 0 || mode == 1) {
+      const BYTE scan = static_cast<BYTE>((mode == 0 ? wholeScreenScan : activeWindowScan) & 0xFF);
+      // Where the key opens the system's snipping overlay instead of copying the screen, the copy
+      // is made here, as the key would make it: scan code 1 the foreground window, else the screen.
+      if (snippingSource())
+        qtk::CopyScreenToClipboard(Handle(), scan == 1);
+      else
+        keySender(VK_SNAPSHOT, scan, 0, 0);
+    }
+    if (!CapturePause()) return;
+    if (!editor) return;
     const int again = ModeSelect.ItemIndex();
     if (again >= 0 && again <= 2) {
       editor->ActNewExecute();
@@ -71,8 +71,9 @@ void TScrivletForm0::ScreenCapClick() {
       editor->ActNewExecute();
     }
   } catch (...) {
-    // A capture that found no picture brings the launcher back, so the program is never left
-    // running without a window; the error itself goes on to the standard display.
+    // A capture that could not copy the screen or found no picture brings the launcher back, so
+    // the program is never left running without a window; the error itself goes on to the
+    // standard display.
     Show();
     throw;
   }

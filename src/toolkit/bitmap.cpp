@@ -76,7 +76,21 @@ void Bitmap::SetSize(int width, int height) {
 
 PixelBuffer Bitmap::Allocate(int width, int height) {
   if (width != width_ || height != height_ || !bits_) Recreate(width, height, false);
+  GdiFlush();  // drawing still queued for these pixels lands before they are written
   return View();
+}
+
+void Bitmap::CopyResized(const Bitmap& from, int width, int height) {
+  Allocate(width, height);
+  sourceBits_ = from.sourceBits_;
+  if (!bits_) return;
+  const size_t overlap = size_t(std::min(width_, from.width_)) * 3;
+  for (int y = 0; y < height_; ++y) {
+    uint8_t* row = bits_ + stride_ * y;
+    const size_t kept = y < from.height_ && from.bits_ ? overlap : 0;
+    if (kept) std::memcpy(row, from.bits_ + from.stride_ * y, kept);
+    std::memset(row + kept, 0xFF, stride_ - kept);
+  }
 }
 
 void Bitmap::Swap(Bitmap& other) {
@@ -97,18 +111,22 @@ void Bitmap::Swap(Bitmap& other) {
   }
 }
 
-void Bitmap::AssignFromHandle(HBITMAP source, HPALETTE palette) {
+int(WINAPI* Bitmap::pixelReader)(HDC, HBITMAP, UINT, UINT, LPVOID, LPBITMAPINFO,
+                                  UINT) = GetDIBits;
+
+bool Bitmap::AssignFromHandle(HBITMAP source, HPALETTE palette) {
   BITMAP bm{};
-  if (!GetObjectA(source, sizeof(bm), &bm)) throw Error("invalid bitmap handle");
-  Recreate(bm.bmWidth, std::abs(bm.bmHeight), false);
+  if (!GetObjectA(source, sizeof(bm), &bm)) return false;
+  Allocate(bm.bmWidth, std::abs(bm.bmHeight));
   sourceBits_ = bm.bmBitsPixel * bm.bmPlanes;
-  if (!bits_) return;
+  if (!bits_) return true;
   BITMAPINFO bi = Info24(width_, height_);
   MemoryDC screen(CreateCompatibleDC(nullptr));
   HPALETTE oldPal = palette ? SelectPalette(screen.get(), palette, FALSE) : nullptr;
   if (palette) RealizePalette(screen.get());
-  GetDIBits(screen.get(), source, 0, height_, bits_, &bi, DIB_RGB_COLORS);
+  const int rows = pixelReader(screen.get(), source, 0, height_, bits_, &bi, DIB_RGB_COLORS);
   if (oldPal) SelectPalette(screen.get(), oldPal, FALSE);
+  return rows == height_;
 }
 
 std::string ReadWholeFile(const std::string& path) {
@@ -139,21 +157,29 @@ std::span<const uint8_t> Bytes(const std::string& s) {
 }
 }  // namespace
 
-// Decoding into the spare bitmap and swapping keeps this picture intact when the file is bad.
-void Bitmap::LoadBmpFile(const std::string& path) {
+void Bitmap::ReadBmpFile(const std::string& path) {
   std::string data = ReadWholeFile(path);
-  if (!spare_) spare_ = std::make_unique<Bitmap>();
-  bmp::Decode(Bytes(data), [&](int32_t w, int32_t h) { return spare_->Allocate(w, h); });
-  Swap(*spare_);
+  bmp::Decode(Bytes(data), [&](int32_t w, int32_t h) { return Allocate(w, h); });
   sourceBits_ = data.size() >= 30 ? static_cast<uint8_t>(data[28]) | (static_cast<uint8_t>(data[29]) << 8) : 24;
 }
 
-void Bitmap::LoadJpegFile(const std::string& path, bool quantize) {
+void Bitmap::ReadJpegFile(const std::string& path, bool quantize) {
   std::string data = ReadWholeFile(path);
-  if (!spare_) spare_ = std::make_unique<Bitmap>();
-  jpeg::Decode(Bytes(data), quantize, [&](int32_t w, int32_t h) { return spare_->Allocate(w, h); });
-  Swap(*spare_);
+  jpeg::Decode(Bytes(data), quantize, [&](int32_t w, int32_t h) { return Allocate(w, h); });
   sourceBits_ = quantize ? 8 : 24;
+}
+
+// Decoding into a bitmap of its own and swapping keeps this picture intact when the file is bad.
+void Bitmap::LoadBmpFile(const std::string& path) {
+  Bitmap decoded;
+  decoded.ReadBmpFile(path);
+  Swap(decoded);
+}
+
+void Bitmap::LoadJpegFile(const std::string& path, bool quantize) {
+  Bitmap decoded;
+  decoded.ReadJpegFile(path, quantize);
+  Swap(decoded);
 }
 
 // The rows go bottom-up, gathered into large pieces. The gathering buffer is kept between

@@ -30,8 +30,14 @@ public:
 
   // Resizes, keeping the picture where old and new areas overlap; new area is white.
   void SetSize(int width, int height);
+  // Becomes width x height holding `from`'s picture where the two overlap, white elsewhere.
+  void CopyResized(const Bitmap& from, int width, int height);
   // Replaces the pixels by those of a DDB or DIB handle (the clipboard's bitmap), at its size.
-  void AssignFromHandle(HBITMAP source, HPALETTE palette);
+  // False when the system cannot give the handle's pixels; this bitmap's pixels are then
+  // unspecified, so read into a spare.
+  bool AssignFromHandle(HBITMAP source, HPALETTE palette);
+  // The system's GetDIBits; tests put a failing one in its place.
+  static int(WINAPI* pixelReader)(HDC, HBITMAP, UINT, UINT, LPVOID, LPBITMAPINFO, UINT);
 
   Canvas& GetCanvas() { return canvas_; }
   HDC DC() const { return dc_.get(); }
@@ -41,9 +47,14 @@ public:
   const uint8_t* Bits() const { return bits_; }
   uint8_t* Bits() { return bits_; }
 
-  // Reads a .bmp or a JPEG file (quantize: 236 colours as on a palette screen).
+  // Reads a .bmp or a JPEG file (quantize: 236 colours as on a palette screen); this picture is
+  // kept when the file is bad.
   void LoadBmpFile(const std::string& path);
   void LoadJpegFile(const std::string& path, bool quantize);
+  // The same, decoding straight into this bitmap (no second frame; reused when the size is the
+  // same); after a failure its pixels and size are unspecified.
+  void ReadBmpFile(const std::string& path);
+  void ReadJpegFile(const std::string& path, bool quantize);
   // Gives the 24-bit picture as BMP file bytes, in pieces of about 1 MiB, to `sink`.
   void WriteBmp(const std::function<void(const uint8_t* data, size_t size)>& sink) const;
 
@@ -62,8 +73,6 @@ private:
   BitmapObject dib_;
   HGDIOBJ oldBitmap_ = nullptr;
   Canvas canvas_;
-  // Where a file is decoded before it replaces the picture, kept for the next load of that size.
-  std::unique_ptr<Bitmap> spare_;
 };
 
 // Reads a whole file; throws Error with the system's message.

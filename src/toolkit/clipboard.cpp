@@ -4,6 +4,7 @@
 
 #include "toolkit/error.h"
 #include "toolkit/metafile.h"
+#include "toolkit/wic_image.h"
 
 namespace qtk {
 
@@ -65,9 +66,26 @@ Metafile FromMetafilePict() {
   std::vector<BYTE> bits(size);
   if (GetMetaFileBitsEx(header.hMF, size, bits.data()) != size) NoData();
   WindowDC screen(nullptr);
-  HENHMETAFILE emf = SetWinMetaFileBits(size, bits.data(), screen.get(), &header);
+  HENHMETAFILE emf = Metafile::ConvertWindowsMetafile(bits.data(), size, screen.get(), header);
   if (!emf) NoData();
   return Adopt(emf);
+}
+
+// Many programs offer a picture only as a PNG file under the registered name "PNG" (so do
+// pictures that reach Wine programs as image/png).
+UINT PngFormat() {
+  static const UINT format = RegisterClipboardFormatA("PNG");
+  return format;
+}
+
+void FromPng(Bitmap& bitmap) {
+  HGLOBAL block = GetClipboardData(PngFormat());
+  if (!block) NoData();
+  const void* bytes = GlobalLock(block);
+  if (!bytes) NoData();
+  const bool decoded = DecodeWithImagingComponent(bytes, GlobalSize(block), bitmap);
+  GlobalUnlock(block);
+  if (!decoded) NoData();
 }
 
 }  // namespace
@@ -75,7 +93,15 @@ Metafile FromMetafilePict() {
 ClipboardPicture ReadClipboardPicture(HWND owner, Bitmap& bitmap) {
   OpenedClipboard clipboard(owner);
   ClipboardPicture picture;
-  const UINT format = FirstPictureFormat();
+  UINT format = FirstPictureFormat();
+  if (!format && PngFormat() && IsClipboardFormatAvailable(PngFormat())) format = PngFormat();
+  if (format && format == PngFormat()) {
+    FromPng(bitmap);
+    picture.kind = ClipboardPicture::Kind::Bitmap;
+    picture.width = bitmap.Width();
+    picture.height = bitmap.Height();
+    return picture;
+  }
   switch (format) {
     case CF_BITMAP: {
       auto bits = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
@@ -83,7 +109,7 @@ ClipboardPicture ReadClipboardPicture(HWND owner, Bitmap& bitmap) {
       HPALETTE palette = IsClipboardFormatAvailable(CF_PALETTE)
                              ? static_cast<HPALETTE>(GetClipboardData(CF_PALETTE))
                              : nullptr;
-      bitmap.AssignFromHandle(bits, palette);
+      if (!bitmap.AssignFromHandle(bits, palette)) NoData();
       picture.kind = ClipboardPicture::Kind::Bitmap;
       picture.width = bitmap.Width();
       picture.height = bitmap.Height();

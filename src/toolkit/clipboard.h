@@ -15,11 +15,13 @@ struct ClipboardPicture {
 };
 
 // Reads the first picture format (CF_BITMAP with CF_PALETTE, CF_METAFILEPICT, CF_ENHMETAFILE) in the
-// clipboard's enumeration order. A bitmap is copied into `bitmap`; a metafile is returned as an
-// enhanced metafile. Throws Error with:
+// clipboard's enumeration order, or else a registered "PNG" (decoded by the system's imaging
+// component, transparency over white). A bitmap or PNG is read into `bitmap`, whose pixels are
+// unspecified after a failure (read into a spare); a metafile is returned as an enhanced
+// metafile. Throws Error with:
 //   "クリップボードを開くことができません" when the clipboard cannot be opened,
 //   "無効なクリップボード フォーマットです" when no picture format is present,
-//   "未対応のクリップボード データです" when a listed format gives no data.
+//   "未対応のクリップボード データです" when a listed format gives no data or no readable picture.
 ClipboardPicture ReadClipboardPicture(HWND owner, Bitmap& bitmap);
 
 // Puts a copy of a bitmap on the clipboard as CF_BITMAP (used where the system does not copy the

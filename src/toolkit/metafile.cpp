@@ -6,29 +6,23 @@
 
 #include "toolkit/bitmap.h"
 #include "toolkit/error.h"
+#include "toolkit/fault_guard.h"
 #include "toolkit/gdi.h"
+#include "toolkit/logic/metafile_header.h"
 
 namespace qtk {
 
 namespace {
 
 constexpr uint32_t kPlaceableKey = 0x9AC6CDD7;
-constexpr size_t kPlaceableHeaderSize = 22;
-constexpr size_t kWmfHeaderSize = 18;           // METAHEADER: 9 words
 constexpr size_t kEmfHeaderMinSize = 80;        // ENHMETAHEADER up to szlMillimeters
 constexpr uint32_t kEmfSignature = 0x464D4520;  // " EMF"
-constexpr int kMaxSide = 32767;
 
 [[noreturn]] void Invalid() { throw Error("メタファイルが有効ではありません"); }
-
-bool UsableSize(int width, int height) {
-  return width > 0 && height > 0 && width <= kMaxSide && height <= kMaxSide;
-}
 
 uint16_t U16(const std::string& d, size_t at) {
   return static_cast<uint16_t>(static_cast<uint8_t>(d[at]) | static_cast<uint8_t>(d[at + 1]) << 8);
 }
-int16_t S16(const std::string& d, size_t at) { return static_cast<int16_t>(U16(d, at)); }
 uint32_t U32(const std::string& d, size_t at) {
   return U16(d, at) | uint32_t{U16(d, at + 2)} << 16;
 }
@@ -36,32 +30,23 @@ uint32_t U32(const std::string& d, size_t at) {
 // A placeable header carries the picture's extent in its own units per inch; the screen's logical
 // inch turns that into pixels, and .01 mm units tell the converter the same physical size.
 Metafile FromPlaceable(const std::string& d) {
-  if (d.size() < kPlaceableHeaderSize + kWmfHeaderSize) Invalid();
-  int unitsX = std::abs(S16(d, 10) - S16(d, 6));
-  int unitsY = std::abs(S16(d, 12) - S16(d, 8));
-  int inch = U16(d, 14);
-  if (unitsX == 0 || unitsY == 0 || inch == 0) Invalid();
-
-  const size_t at = kPlaceableHeaderSize;
-  uint16_t type = U16(d, at), headerWords = U16(d, at + 2);
-  size_t bytes = size_t{U32(d, at + 6)} * 2;
-  if ((type != 1 && type != 2) || headerWords != kWmfHeaderSize / 2 || bytes < kWmfHeaderSize ||
-      bytes > d.size() - at)
-    Invalid();
-
+  const auto header =
+      wmf::ReadPlaceable({reinterpret_cast<const uint8_t*>(d.data()), d.size()});
+  if (!header) Invalid();
   WindowDC screen(nullptr);
-  int width = MulDiv(unitsX, GetDeviceCaps(screen.get(), LOGPIXELSX), inch);
-  int height = MulDiv(unitsY, GetDeviceCaps(screen.get(), LOGPIXELSY), inch);
-  if (!UsableSize(width, height)) Invalid();
+  const auto size = wmf::PlaceablePixels(*header, GetDeviceCaps(screen.get(), LOGPIXELSX),
+                                         GetDeviceCaps(screen.get(), LOGPIXELSY));
+  if (!size) Invalid();
 
   METAFILEPICT pict{};
   pict.mm = MM_ANISOTROPIC;
-  pict.xExt = MulDiv(unitsX, 2540, inch);
-  pict.yExt = MulDiv(unitsY, 2540, inch);
-  HENHMETAFILE emf = SetWinMetaFileBits(
-      static_cast<UINT>(bytes), reinterpret_cast<const BYTE*>(d.data() + at), screen.get(), &pict);
+  pict.xExt = MulDiv(header->unitsX, 2540, header->unitsPerInch);
+  pict.yExt = MulDiv(header->unitsY, 2540, header->unitsPerInch);
+  HENHMETAFILE emf = Metafile::ConvertWindowsMetafile(
+      reinterpret_cast<const BYTE*>(d.data() + header->offset), static_cast<UINT>(header->bytes),
+      screen.get(), pict);
   if (!emf) Invalid();
-  return Metafile(emf, width, height);
+  return Metafile(emf, size->width, size->height);
 }
 
 bool IsEnhanced(const std::string& d) {
@@ -121,7 +106,7 @@ Metafile Metafile::FromHandle(HENHMETAFILE h) {
 HENHMETAFILE Metafile::Release() { return std::exchange(emf_, nullptr); }
 
 Metafile::Metafile(HENHMETAFILE h, int width, int height) : width_(width), height_(height) {
-  if (!UsableSize(width, height)) {
+  if (!wmf::UsablePictureSize(width, height)) {
     if (h) DeleteEnhMetaFile(h);
     Invalid();
   }
@@ -139,8 +124,58 @@ void Metafile::LoadFromFile(const std::string& path) {
     Invalid();
 }
 
+void (*Metafile::onRecordPlayed)() = nullptr;
+
+namespace {
+
+struct Conversion {
+  const BYTE* bits;
+  UINT size;
+  HDC reference;
+  const METAFILEPICT* pict;
+  HENHMETAFILE result;
+};
+
+void ConvertGuarded(void* context) {
+  auto* c = static_cast<Conversion*>(context);
+  c->result = SetWinMetaFileBits(c->size, c->bits, c->reference, c->pict);
+}
+
+struct Playback {
+  HDC dc;
+  HENHMETAFILE emf;
+  RECT target;
+};
+
+// What PlayEnhMetaFile does, record by record, so that tests can reach inside the system's player.
+int CALLBACK PlayOneRecord(HDC dc, HANDLETABLE* handles, const ENHMETARECORD* record, int count,
+                           LPARAM) {
+  if (Metafile::onRecordPlayed) Metafile::onRecordPlayed();
+  PlayEnhMetaFileRecord(dc, handles, record, static_cast<UINT>(count));
+  return 1;
+}
+
+void PlayGuarded(void* context) {
+  auto* playback = static_cast<Playback*>(context);
+  EnumEnhMetaFile(playback->dc, playback->emf, PlayOneRecord, nullptr, &playback->target);
+}
+
+}  // namespace
+
+// A fault inside may leave a half-made metafile behind: a handle that is lost, not one to use.
+HENHMETAFILE Metafile::ConvertWindowsMetafile(const BYTE* bits, UINT size, HDC reference,
+                                              const METAFILEPICT& pict) {
+  Conversion conversion{bits, size, reference, &pict, nullptr};
+  if (CallCatchingFaults(ConvertGuarded, &conversion) != 0) return nullptr;
+  return conversion.result;
+}
+
+// The system's player trusts the records it is given; content that makes it fault ends as this
+// reader's error instead of ending the program, or vanishing where the window procedure was called.
 void Metafile::Play(HDC dc, const RECT& target) const {
-  if (emf_) PlayEnhMetaFile(dc, emf_, &target);
+  if (!emf_) return;
+  Playback playback{dc, emf_, target};
+  if (CallCatchingFaults(PlayGuarded, &playback) != 0) Invalid();
 }
 
 }  // namespace qtk

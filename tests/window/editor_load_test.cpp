@@ -6,7 +6,10 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <psapi.h>
+
 #include "support/editor_fixture.h"
+#include "toolkit/metafile.h"
 #include "toolkit/platform.h"
 
 namespace quillora::testing_support {
@@ -199,6 +202,17 @@ TEST_F(EditorLoad, LoadPicture_Should_RefuseOtherExtension_AndCloseEditor) {
   EXPECT_EQ(editor->lines.size(), 1u);
 }
 
+TEST_F(EditorLoad, LoadPicture_Should_KeepModifiedFlag_When_CloseAfterRefusedNameIsCancelled) {
+  editor->lines.push_back(std::make_unique<LineRecord>(LineRecord{1, 1, 50, 50, 5, 0xFF, false}));
+  editor->modified = true;
+  boxes.answer = [](const ShownBox& box) { return box.caption == "確認" ? IDCANCEL : IDOK; };
+  editor->LoadPicture("C:\\pics\\shot.png");
+  ASSERT_EQ(boxes.boxes.size(), 2u) << "the refusal, then the question of the close";
+  EXPECT_EQ(launcherCloses, 0);
+  EXPECT_EQ(editor->lines.size(), 1u);
+  EXPECT_TRUE(editor->modified) << "the next close must ask again";
+}
+
 TEST_F(EditorLoad, LoadPicture_Should_ReportErrorAndKeepDocument_When_FileIsDamaged) {
   TempDir dir;
   std::string good = dir.File("good.bmp");
@@ -260,6 +274,152 @@ TEST_F(EditorLoad, Compose_Should_EqualBase_When_NoAnnotations) {
   for (int y = 0; y < 17; ++y)
     for (int x = 0; x < 31; ++x)
       ASSERT_EQ(PixelAt(editor->composedImage, x, y), PixelAt(editor->baseImage, x, y));
+}
+
+// A placeable metafile: bounding box 0,0 - right,bottom at 96 units per inch, then a METAHEADER
+// whose size field says `declaredWords`, one red rectangle over the whole box and the end record.
+std::string PlaceableWmf(int16_t right, int16_t bottom, int32_t declaredWords) {
+  std::string d;
+  auto w16 = [&d](int v) {
+    d += static_cast<char>(v & 0xFF);
+    d += static_cast<char>((v >> 8) & 0xFF);
+  };
+  auto w32 = [&w16](uint32_t v) {
+    w16(static_cast<int>(v & 0xFFFF));
+    w16(static_cast<int>(v >> 16));
+  };
+  w32(0x9AC6CDD7);
+  w16(0);
+  for (int v : {0, 0, int{right}, int{bottom}, 96}) w16(v);
+  w32(0);
+  w16(0);  // checksum, unchecked
+  const std::vector<std::vector<int>> records = {
+      {0x020B, 0, 0},                // SETWINDOWORG y, x
+      {0x020C, bottom, right},       // SETWINDOWEXT y, x
+      {0x02FC, 0, 0x00FF, 0, 0},     // CREATEBRUSHINDIRECT solid red
+      {0x012D, 0},                   // SELECTOBJECT 0
+      {0x041B, bottom, right, 0, 0}, // RECTANGLE
+      {0x0000},                      // EOF
+  };
+  size_t words = 9;
+  for (const auto& r : records) words += 2 + r.size();
+  w16(1);
+  w16(9);
+  w16(0x300);
+  w32(declaredWords >= 0 ? static_cast<uint32_t>(declaredWords) : static_cast<uint32_t>(words));
+  w16(1);
+  w32(7);
+  w16(0);
+  for (const auto& r : records) {
+    w32(static_cast<uint32_t>(2 + r.size() - 1 + 1));
+    w16(r[0]);
+    for (size_t i = 1; i < r.size(); ++i) w16(r[i]);
+  }
+  return d;
+}
+
+int ScreenPixels(int units, int index) {
+  HDC screen = GetDC(nullptr);
+  int px = MulDiv(units, GetDeviceCaps(screen, index), 96);
+  ReleaseDC(nullptr, screen);
+  return px;
+}
+
+TEST_F(EditorLoad, LoadPicture_Should_PlayPlaceableWmf_When_HeaderSizeCountsThePlaceableHeader) {
+  TempDir dir;
+  const std::string path = dir.File("writer.wmf");
+  const std::string plain = PlaceableWmf(120, 80, -1);
+  const int32_t words = static_cast<int32_t>((plain.size() - 22) / 2);
+  WriteFile(path, PlaceableWmf(120, 80, words + 11));  // the whole file, 22 bytes more
+  editor->LoadPicture(path);
+  EXPECT_EQ(editor->baseImage.Width(), ScreenPixels(120, LOGPIXELSX));
+  EXPECT_EQ(editor->baseImage.Height(), ScreenPixels(80, LOGPIXELSY));
+  EXPECT_EQ(PixelAt(editor->composedImage, editor->baseImage.Width() / 2,
+                    editor->baseImage.Height() / 2),
+            0x0000FFu);
+  EXPECT_EQ(editor->Text(), "　Quillora　　writer.wmf");
+}
+
+TEST_F(EditorLoad, LoadPicture_Should_RefuseBrokenWmf_WithTheMetafileError) {
+  TempDir dir;
+  const std::string plain = PlaceableWmf(120, 80, -1);
+  const int32_t words = static_cast<int32_t>((plain.size() - 22) / 2);
+  struct Case {
+    const char* what;
+    std::string bytes;
+  } cases[] = {
+      {"no header", std::string(100, 'x')},
+      {"size beyond the file", PlaceableWmf(120, 80, words + 12)},
+      {"zero extent", PlaceableWmf(0, 80, words)},
+      {"32767 x 32767", PlaceableWmf(32767, 32767, words)},
+  };
+  for (const Case& c : cases) {
+    const std::string path = dir.File("broken.wmf");
+    WriteFile(path, c.bytes);
+    try {
+      editor->LoadPicture(path);
+      ADD_FAILURE() << c.what << " loaded";
+    } catch (const std::exception& e) {
+      EXPECT_STREQ(e.what(), "メタファイルが有効ではありません") << c.what;
+    }
+    EXPECT_EQ(editor->baseImage.Width(), 640) << c.what;
+  }
+}
+
+HGLOBAL MakeDrop(const std::vector<std::string>& files);
+
+// The user's road: a file dropped on the editor whose playback faults inside the system's player.
+TEST_F(EditorLoad, Drop_Should_ShowErrorAndKeepPicture_When_MetafilePlayerFaults) {
+  TempDir dir;
+  const std::string good = dir.File("good.bmp"), wmf = dir.File("faults.wmf");
+  WriteFile(good, MakeBmp24(9, 7, Checker));
+  WriteFile(wmf, PlaceableWmf(120, 80, -1));
+  editor->LoadPicture(good);
+  editor->modified = true;
+  static int records = 0;
+  records = 0;
+  qtk::Metafile::onRecordPlayed = [] {
+    if (++records == 3) *reinterpret_cast<volatile int*>(uintptr_t{16}) = 1;
+  };
+  HDROP drop = static_cast<HDROP>(MakeDrop({wmf}));
+  SendMessageA(editor->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
+  qtk::Metafile::onRecordPlayed = nullptr;
+  EXPECT_EQ(records, 3) << "the player was entered and faulted";
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].text, "メタファイルが有効ではありません.");
+  EXPECT_EQ(boxes.boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
+  EXPECT_EQ(editor->fileName, good);
+  EXPECT_EQ(editor->Text(), "　Quillora　　good.bmp");
+  EXPECT_TRUE(editor->modified);
+  ASSERT_EQ(editor->baseImage.Width(), 9);
+  ASSERT_EQ(editor->composedImage.Width(), 9);
+  for (int y = 0; y < 7; ++y)
+    for (int x = 0; x < 9; ++x) ASSERT_EQ(PixelAt(editor->baseImage, x, y), Checker(x, y));
+  editor->LoadPicture(wmf);
+  EXPECT_EQ(editor->baseImage.Width(), ScreenPixels(120, LOGPIXELSX)) << "the next load plays";
+}
+
+size_t Resident() {
+  PROCESS_MEMORY_COUNTERS counters{};
+  counters.cb = sizeof counters;
+  GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+  return counters.WorkingSetSize;
+}
+
+// Holding a 4K picture costs its base image and its composed image, however often it is loaded.
+TEST_F(EditorLoad, LoadPicture_Should_HoldTwoFrames_AfterRepeatedLoads) {
+  TempDir dir;
+  const std::string path = dir.File("4k.bmp");
+  WriteFile(path, MakeBmp24(3840, 2160, [](int x, int y) { return uint32_t(x * 7 + y); }));
+  const size_t frame = size_t{3840 * 3} * 2160;
+  const size_t before = Resident();
+  for (int i = 0; i < 3; ++i) {
+    editor->LoadPicture(path);
+    const size_t now = Resident();
+    const size_t grown = now > before ? now - before : 0;
+    EXPECT_LE(grown, 2 * frame + (16u << 20)) << "after load " << i + 1 << ": " << (grown >> 20)
+                                              << " MB";
+  }
 }
 
 // A drop carries a DROPFILES block; only the first file of the set is loaded.

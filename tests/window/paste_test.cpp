@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
 #include <thread>
 
 #include "support/editor_fixture.h"
@@ -180,6 +181,122 @@ TEST_F(PasteTest, Paste_Should_DrawMetafileAtItsSize) {
   EXPECT_EQ(editor->PB1.Height(), h);
   EXPECT_EQ(PixelAt(editor->composedImage, w / 2, h / 2), 0xFF0000u);
   EXPECT_FALSE(editor->Image1.Visible());
+}
+
+// A PNG file of RGBA pixels, stored without compression.
+std::string MakePng(int width, int height, const std::vector<uint32_t>& rgba) {
+  auto be32 = [](std::string& out, uint32_t v) {
+    for (int shift : {24, 16, 8, 0}) out += static_cast<char>((v >> shift) & 0xFF);
+  };
+  auto crc = [](const std::string& bytes) {
+    uint32_t c = 0xFFFFFFFFu;
+    for (unsigned char b : bytes) {
+      c ^= b;
+      for (int k = 0; k < 8; ++k) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
+    }
+    return ~c;
+  };
+  std::string png("\x89PNG\r\n\x1a\n", 8);
+  auto chunk = [&](const char* type, const std::string& data) {
+    be32(png, static_cast<uint32_t>(data.size()));
+    std::string body = std::string(type) + data;
+    png += body;
+    be32(png, crc(body));
+  };
+  std::string header;
+  be32(header, width);
+  be32(header, height);
+  header += std::string("\x08\x06\x00\x00\x00", 5);  // 8 bits, RGBA
+  chunk("IHDR", header);
+  std::string raw;
+  for (int y = 0; y < height; ++y) {
+    raw += '\0';  // no filter
+    for (int x = 0; x < width; ++x) be32(raw, rgba[size_t(y) * width + x]);
+  }
+  uint32_t a = 1, b = 0;
+  for (unsigned char c : raw) {
+    a = (a + c) % 65521;
+    b = (b + a) % 65521;
+  }
+  std::string z("\x78\x01\x01", 3);  // one final stored block
+  const uint16_t len = static_cast<uint16_t>(raw.size());
+  z += static_cast<char>(len & 0xFF);
+  z += static_cast<char>(len >> 8);
+  z += static_cast<char>(~len & 0xFF);
+  z += static_cast<char>((~len >> 8) & 0xFF);
+  z += raw;
+  be32(z, (b << 16) | a);
+  chunk("IDAT", z);
+  chunk("IEND", "");
+  return png;
+}
+
+// Puts `png` under the registered format "PNG", alone or beside a bitmap placed first.
+void PutPng(const std::string& png, HBITMAP alsoBitmap = nullptr) {
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  EmptyClipboard();
+  if (alsoBitmap) SetClipboardData(CF_BITMAP, CopyImage(alsoBitmap, IMAGE_BITMAP, 0, 0, 0));
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, png.size());
+  memcpy(GlobalLock(block), png.data(), png.size());
+  GlobalUnlock(block);
+  SetClipboardData(RegisterClipboardFormatA("PNG"), block);
+  CloseClipboard();
+}
+
+// Opaque red, blue at half cover, and a pixel with no cover at all, over white.
+TEST_F(PasteTest, Paste_Should_TakePng_ComposedOverWhite_AfterThePictureFormats) {
+  PutPng(MakePng(3, 2, {0xFF0000FF, 0x0000FF80, 0x12345600, 0xFF0000FF, 0x0000FF80, 0x12345600}));
+  editor->ActPastExecute();
+  ASSERT_EQ(editor->baseImage.Width(), 3);
+  ASSERT_EQ(editor->baseImage.Height(), 2);
+  EXPECT_EQ(editor->composedImage.Width(), 3);
+  EXPECT_EQ(PixelAt(editor->composedImage, 0, 1), 0x0000FFu);
+  const uint32_t half = PixelAt(editor->composedImage, 1, 1);
+  EXPECT_EQ(half >> 16, 0xFFu);
+  EXPECT_NEAR(static_cast<int>(half & 0xFF), 127, 1);
+  EXPECT_NEAR(static_cast<int>((half >> 8) & 0xFF), 127, 1);
+  EXPECT_EQ(PixelAt(editor->composedImage, 2, 0), 0xFFFFFFu);
+
+  qtk::BitmapObject stripes = ScreenBitmap(20, 10, Stripes);
+  PutPng(MakePng(3, 2, std::vector<uint32_t>(6, 0xFF0000FF)), stripes.get());
+  editor->ActPastExecute();
+  EXPECT_EQ(editor->baseImage.Width(), 20) << "the bitmap comes first";
+}
+
+// The document as it stands: its sizes and every pixel of the picture.
+struct Snapshot {
+  int width, height, pbWidth, composedWidth;
+  std::vector<uint32_t> pixels;
+  bool operator==(const Snapshot&) const = default;
+};
+Snapshot Take(TScrivletForm1& editor) {
+  Snapshot s{editor.baseImage.Width(), editor.baseImage.Height(), editor.PB1.Width(),
+             editor.composedImage.Width(), {}};
+  for (int y = 0; y < s.height; ++y)
+    for (int x = 0; x < s.width; ++x) s.pixels.push_back(PixelAt(editor.composedImage, x, y));
+  return s;
+}
+
+TEST_F(PasteTest, Paste_Should_FailAndKeepDocument_When_PngIsDamaged_OrPixelsCannotBeRead) {
+  PutPicture(30, 20);
+  editor->ActPastExecute();
+  AddLine();
+  editor->ComposePicture();
+  const Snapshot before = Take(*editor);
+
+  std::string damaged = MakePng(4, 4, std::vector<uint32_t>(16, 0xFF0000FF));
+  damaged[damaged.size() / 2] ^= 0x5A;
+  PutPng(damaged);
+  EXPECT_EQ(PasteError(*editor), "未対応のクリップボード データです");
+  EXPECT_TRUE(Take(*editor) == before) << "damaged PNG";
+
+  PutPicture(50, 40);
+  qtk::Bitmap::pixelReader = [](HDC, HBITMAP, UINT, UINT, LPVOID, LPBITMAPINFO, UINT) { return 0; };
+  const std::string message = PasteError(*editor);
+  qtk::Bitmap::pixelReader = GetDIBits;
+  EXPECT_EQ(message, "未対応のクリップボード データです");
+  EXPECT_TRUE(Take(*editor) == before) << "unreadable pixels";
+  EXPECT_EQ(editor->lines.size(), 1u);
 }
 
 TEST_F(PasteTest, VersionBox_Should_ShowNameVersionAndIcon_ThenFocusColourButton) {
