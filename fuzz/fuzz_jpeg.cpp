@@ -20,6 +20,9 @@ constexpr int64_t kMaxPixels = int64_t{1} << 28;
 constexpr int64_t kMaxBudget = int64_t{1} << 30;
 constexpr int64_t kBudgetPerFileByte = 2048 * 3;
 // The library's row buffers and tables, and the allocator's own bookkeeping, on top of the budget.
+// Every block of a JPEG picture goes through the inverse DCT even when the file ran out long
+// before, so pixels cost far more here than in the bitmap reader.
+constexpr int64_t kDecodeLimit = int64_t{1} << 18;
 constexpr int64_t kWorkingMemory = int64_t{80} << 20;
 
 std::atomic<int64_t> live{0};
@@ -57,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   counting = true;
   try {
     qtk::jpeg::Decode(std::span(data, size), size % 2 == 1,
-                      fuzz::CheckedAllocator(pixels, size, rule, calls));
+                      fuzz::CheckedAllocator(pixels, size, rule, calls, kDecodeLimit));
   } catch (const qtk::ImageError&) {
     // a clean rejection
   }

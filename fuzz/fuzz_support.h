@@ -11,9 +11,10 @@
 
 namespace fuzz {
 
-// Pictures above this are checked, then declined: they only repeat the rows of smaller ones, and
-// decoding them under the sanitizers would spend the per-input time on nothing new.
-constexpr int64_t kMaxDecodedPixels = int64_t{1} << 22;
+// Pictures above `decodeLimit` pixels are checked, then declined: they only repeat the rows of
+// smaller ones (a width up to the readers' limit still fits in a few rows), and decoding them under
+// the sanitizers would spend the time on nothing new.
+constexpr int64_t kDefaultDecodeLimit = int64_t{1} << 22;
 
 [[noreturn]] inline void Broken(const char* promise, int32_t width, int32_t height, size_t size) {
   std::fprintf(stderr, "broken promise: %s (%d x %d from %zu bytes)\n", promise, width, height,
@@ -25,14 +26,14 @@ constexpr int64_t kMaxDecodedPixels = int64_t{1} << 22;
 // them.
 template <typename Rule>
 qtk::PixelAllocator CheckedAllocator(std::vector<uint8_t>& memory, size_t fileSize, Rule justified,
-                                     int& calls) {
-  return [&memory, fileSize, justified, &calls](int32_t width, int32_t height) -> qtk::PixelBuffer {
+                                     int& calls, int64_t decodeLimit = kDefaultDecodeLimit) {
+  return [&memory, fileSize, justified, &calls, decodeLimit](int32_t width,
+                                                             int32_t height) -> qtk::PixelBuffer {
     if (++calls != 1) Broken("allocator called more than once", width, height, fileSize);
     if (width <= 0 || height <= 0) Broken("empty picture requested", width, height, fileSize);
     if (!justified(int64_t{width}, int64_t{height}))
       Broken("more pixels than the file justifies", width, height, fileSize);
-    if (int64_t{width} * height > kMaxDecodedPixels)
-      throw qtk::ImageError("fuzz: picture declined");
+    if (int64_t{width} * height > decodeLimit) throw qtk::ImageError("fuzz: picture declined");
     const size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
     memory.assign(stride * static_cast<size_t>(height), 0);
     return {width, height, stride, memory.data()};
