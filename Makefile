@@ -2,12 +2,16 @@
 # make test  : builds everything and runs every test
 # make bench : runs the benchmarks
 # make soak  : drives the shipped program with random input for ten minutes
+# make fuzz  : runs every fuzz target for FUZZ_SECONDS each (default 600), one after the other
 BUILD   := build/win
 NATIVE  := build/native
+FUZZ    := build/fuzz
+FUZZ_SECONDS ?= 600
 CMAKE_W := cmake -S . -B $(BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-toolchain.cmake
 CMAKE_N := cmake -S . -B $(NATIVE) -G Ninja -DCMAKE_BUILD_TYPE=Debug
+CMAKE_F := cmake -S fuzz -B $(FUZZ) -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 
-.PHONY: setup build native run test bench soak clean
+.PHONY: setup build native fuzz-build fuzz run test bench soak clean
 
 setup:
 	@bash scripts/setup.sh
@@ -20,11 +24,19 @@ native: setup
 	@[ -f $(NATIVE)/build.ninja ] || $(CMAKE_N) >/dev/null
 	@cmake --build $(NATIVE) -j2
 
+fuzz-build: setup
+	@[ -f $(FUZZ)/build.ninja ] || $(CMAKE_F) >/dev/null
+	@cmake --build $(FUZZ) -j2
+
+fuzz: fuzz-build
+	@bash fuzz/run.sh $(FUZZ) $(FUZZ_SECONDS) fuzz
+
 run: build
 	@bash scripts/run.sh $(BUILD)/Quillora.exe
 
-test: build native
+test: build native fuzz-build
 	@cd $(NATIVE) && ctest --output-on-failure -j2
+	@echo "fuzz smoke: 20 s a target on its seeds"; bash fuzz/run.sh $(FUZZ) 20 smoke
 	@QUILLORA_PRINTER=1 QUILLORA_FULL_DISK=1 bash scripts/with-display.sh bash -c 'cd $(BUILD) && ctest --output-on-failure -j2'
 
 # The shipped program under seeded random input: SOAK_SECONDS (default 600), SOAK_SEED (default 1).
@@ -36,4 +48,4 @@ bench: build
 	@bash scripts/bench.sh $(BUILD)
 
 clean:
-	rm -rf $(BUILD) $(NATIVE)
+	rm -rf $(BUILD) $(NATIVE) $(FUZZ)

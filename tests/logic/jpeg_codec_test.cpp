@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdio>  // jpeglib.h needs FILE and size_t declared first
 #include <cstdlib>
 #include <set>
@@ -199,18 +200,20 @@ const int kStdChrominance[64] = {17, 18, 24, 47, 99, 99, 99, 99, 18, 21, 26, 66,
                                  99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99,
                                  99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99};
 
-void ExpectDecodeError(const Bytes& file, const std::string& message) {
+void ExpectDecodeError(const Bytes& file, const std::string& message, int expectedAllocations = 0) {
     int allocations = 0;
     try {
-        qtk::jpeg::Decode(file, false, [&](int32_t, int32_t) -> qtk::PixelBuffer {
-            ++allocations;
-            throw std::logic_error("allocator must not be reached");
+        Image img;
+        qtk::jpeg::Decode(file, false, [&](int32_t w, int32_t h) -> qtk::PixelBuffer {
+            if (++allocations > expectedAllocations) throw std::logic_error("allocator must not be reached");
+            img.Resize(w, h);
+            return img.Buffer();
         });
         ADD_FAILURE() << "no error thrown";
     } catch (const ImageError& e) {
         EXPECT_EQ(message, e.what());
     }
-    EXPECT_EQ(0, allocations);
+    EXPECT_EQ(expectedAllocations, allocations);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -464,6 +467,68 @@ TEST(JpegDamaged, Decode_DimensionsTheFileCannotHold_Should_ThrowTooBig) {
         file[at + 1] = file[at + 3] = static_cast<uint8_t>(side);
 
         ExpectDecodeError(file, ErrorText(JERR_IMAGE_TOO_BIG));
+    }
+}
+
+// A progressive 4:4:4 header claiming 16384 x 16384, padded with comments to 128 KiB: enough bytes for the
+// output alone, but the library would add a 1.5 GiB coefficient buffer and a long decode.
+Bytes ProgressiveHugeHeader() {
+    Bytes f = {0xFF, 0xD8};
+    auto segment = [&](uint8_t marker, const Bytes& payload) {
+        const size_t length = payload.size() + 2;
+        f.insert(f.end(), {0xFF, marker, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length)});
+        f.insert(f.end(), payload.begin(), payload.end());
+    };
+    Bytes dqt(65, 1);
+    dqt[0] = 0;
+    segment(0xDB, dqt);
+    segment(0xC2, {8, 0x40, 0x00, 0x40, 0x00, 3, 1, 0x11, 0, 2, 0x11, 0, 3, 0x11, 0});
+    Bytes dht = {0x00, 1};  // DC table 0: a single one-bit code for category 0
+    dht.resize(17, 0);
+    dht.push_back(0);
+    segment(0xC4, dht);
+    const size_t tail = 14 + 1 + 2;  // the scan header, a byte of data and EOI
+    while (f.size() < 131072 - tail) segment(0xFE, Bytes(std::min<size_t>(65533, 131072 - tail - f.size() - 4), 'x'));
+    segment(0xDA, {3, 1, 0x00, 2, 0x00, 3, 0x00, 0, 0, 0});
+    f.insert(f.end(), {0x00, 0xFF, 0xD9});
+    return f;
+}
+
+TEST(JpegDamaged, Decode_ProgressiveHeaderBeyondItsBudget_Should_ThrowTooBigAtOnce) {
+    const Bytes file = ProgressiveHugeHeader();
+    ASSERT_EQ(131072u, file.size());
+    for (const bool quantize : {false, true}) {
+        SCOPED_TRACE(quantize);
+        const auto start = std::chrono::steady_clock::now();
+        try {
+            qtk::jpeg::Decode(file, quantize, [](int32_t, int32_t) -> qtk::PixelBuffer {
+                throw std::logic_error("allocator must not be reached");
+            });
+            ADD_FAILURE() << "no error thrown";
+        } catch (const ImageError& e) {
+            EXPECT_EQ(ErrorText(JERR_IMAGE_TOO_BIG), e.what());
+        }
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+    }
+}
+
+TEST(JpegDamaged, Decode_ScansRepeatedBeyondReason_Should_ThrowTooBig) {
+    Image source = Gradient(64, 64);
+    const Bytes original = LibjpegCompress(64, 64, 3, JCS_EXT_BGR, PackedBgr(source), true);
+    const uint8_t kSos[] = {0xFF, 0xDA};
+    const auto last = std::find_end(original.begin(), original.end(), std::begin(kSos), std::end(kSos));
+    ASSERT_NE(original.end(), last);
+    const Bytes scan(last, original.end() - 2);  // the final refinement scan, without EOI
+    for (const int copies : {2, 200}) {
+        SCOPED_TRACE(copies);
+        Bytes file(original.begin(), original.end() - 2);
+        for (int i = 0; i < copies; ++i) file.insert(file.end(), scan.begin(), scan.end());
+        file.insert(file.end(), {0xFF, 0xD9});
+        if (copies == 2) {
+            EXPECT_EQ(64, Decode(file).width);
+        } else {
+            ExpectDecodeError(file, ErrorText(JERR_IMAGE_TOO_BIG), 1);
+        }
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <csetjmp>
 #include <cstdio>  // jpeglib.h needs FILE and size_t declared first
 #include <exception>
@@ -20,10 +21,20 @@ using Sink = std::function<void(const uint8_t* data, size_t size)>;
 
 // The same ceiling the bitmap reader uses: 2^28 pixels is 768 MiB of BGR.
 constexpr uint64_t kMaxPixels = uint64_t{1} << 28;
+// Everything a decode holds (see DecodeBudget) stays below this, whatever the file.
+constexpr uint64_t kMaxBudget = uint64_t{1} << 30;
 // Huffman coding spends at least one bit per 8x8 block (a progressive DC scan; baseline needs two), so a real
 // file holds at most 512 pixels per byte. The library pads a truncated file with grey instead of failing, so a
-// tiny file could otherwise claim a huge frame; the factor 4 of slack admits arithmetic-coded files.
-constexpr uint64_t kMaxPixelsPerFileByte = 2048;
+// tiny file could otherwise claim a huge frame. A file may make the decoder hold 6 KiB per byte: 2048 pixels of
+// BGR output, four times the real maximum, which admits arithmetic-coded files; a file that also needs the
+// library's whole-image buffers has to be correspondingly larger.
+constexpr uint64_t kMaxBudgetPerFileByte = 2048 * 3;
+// Row buffers, tables and the quantiser's histogram, on top of the whole-image buffers counted in the budget.
+constexpr long kLibraryWorkingMemory = 64L << 20;
+// Every scan of a multi-scan file walks all blocks of its components, even when it carries nothing but an
+// end-of-band run, so a few bytes per scan could otherwise keep the decoder busy for minutes. Real progressive
+// files walk the frame three or four times over; this is the number of whole-frame walks allowed.
+constexpr uint64_t kMaxFrameWalks = 32;
 constexpr size_t kOutputChunk = 64 * 1024;
 constexpr int kQuality = 90;
 constexpr int kQuantizedColours = 236;
@@ -37,6 +48,10 @@ struct Session {
     std::exception_ptr pending;  // an exception from the sink, carried across the library's C frames
     const Sink* sink = nullptr;
     std::vector<uint8_t> buffer;
+    // Decoding: blocks walked by the scans begun so far, and the limit on them.
+    int lastScan = 0;
+    uint64_t blocksWalked = 0;
+    uint64_t blockWalkLimit = 0;
 };
 
 Session& SessionOf(j_common_ptr cinfo) { return *static_cast<Session*>(cinfo->client_data); }
@@ -71,14 +86,35 @@ auto Guarded(j_common_ptr cinfo, Fn&& fn) -> decltype(fn()) {
     return fn();
 }
 
+[[noreturn]] void Fail(j_common_ptr cinfo, int code) {
+    cinfo->err->msg_code = code;
+    cinfo->err->error_exit(cinfo);
+    std::abort();  // error_exit never returns
+}
+
+// The library reports progress before each piece of input it consumes; a new scan number means a new scan.
+void CountScanWalk(j_common_ptr common) {
+    auto* c = reinterpret_cast<j_decompress_ptr>(common);
+    Session& s = SessionOf(common);
+    if (c->input_scan_number == s.lastScan) return;
+    s.lastScan = c->input_scan_number;
+    for (int i = 0; i < c->comps_in_scan; ++i) {
+        s.blocksWalked += uint64_t{c->cur_comp_info[i]->width_in_blocks} * c->cur_comp_info[i]->height_in_blocks;
+    }
+    if (s.blocksWalked > s.blockWalkLimit) Fail(common, JERR_IMAGE_TOO_BIG);
+}
+
 struct Decompressor {
     Session session;
     jpeg_decompress_struct cinfo{};
+    jpeg_progress_mgr progress{};
 
     Decompressor() {
         cinfo.err = InstallErrors(session);
         cinfo.client_data = &session;
         Guarded(Common(), [&] { jpeg_create_decompress(&cinfo); });
+        progress.progress_monitor = CountScanWalk;
+        cinfo.progress = &progress;  // after creation, which clears everything but the error handler
     }
     ~Decompressor() { jpeg_destroy_decompress(&cinfo); }
     Decompressor(const Decompressor&) = delete;
@@ -167,6 +203,33 @@ void ReadCmyk(Decompressor& d, const PixelBuffer& out) {
 
 enum class Output { Direct, Quantized, Cmyk };
 
+uint64_t RoundUp(uint64_t n, uint64_t step) { return (n + step - 1) / step * step; }
+
+// What the library keeps for the whole image, known once the output is set up: the coefficients of every
+// block for a multi-scan (progressive) file, and the decoded image for the two-pass quantiser.
+uint64_t LibraryImageBuffers(j_decompress_ptr c, bool multiScan) {
+    uint64_t bytes = 0;
+    if (multiScan) {
+        for (int ci = 0; ci < c->num_components; ++ci) {
+            const jpeg_component_info& comp = c->comp_info[ci];
+            bytes += RoundUp(comp.width_in_blocks, comp.h_samp_factor) *
+                     RoundUp(comp.height_in_blocks, comp.v_samp_factor) * sizeof(JBLOCK);
+        }
+    }
+    if (c->quantize_colors && c->two_pass_quantize && c->out_color_components == 3) {
+        bytes += uint64_t{c->output_width} * 3 * RoundUp(c->output_height, c->max_v_samp_factor);
+    }
+    return bytes;
+}
+
+uint64_t FrameBlocks(j_decompress_ptr c) {
+    uint64_t blocks = 0;
+    for (int ci = 0; ci < c->num_components; ++ci) {
+        blocks += uint64_t{c->comp_info[ci].width_in_blocks} * c->comp_info[ci].height_in_blocks;
+    }
+    return blocks;
+}
+
 struct Compressor {
     Session session;
     jpeg_compress_struct cinfo{};
@@ -247,10 +310,17 @@ void Decode(std::span<const uint8_t> file, bool quantize, const PixelAllocator& 
     }
     Guarded(d.Common(), [&] { jpeg_calc_output_dimensions(c); });
 
+    // Refused before anything large is allocated: our BGR output plus the library's whole-image buffers.
     const uint64_t pixels = uint64_t{c->output_width} * c->output_height;
-    if (pixels > kMaxPixels || pixels / kMaxPixelsPerFileByte > file.size()) {
+    const bool multiScan = Guarded(d.Common(), [&] { return jpeg_has_multiple_scans(c) != FALSE; });
+    const uint64_t library = LibraryImageBuffers(c, multiScan);
+    const uint64_t budget = pixels * 3 + library;
+    if (pixels > kMaxPixels || budget > kMaxBudget || budget / kMaxBudgetPerFileByte > file.size()) {
         throw ImageError(ErrorText(JERR_IMAGE_TOO_BIG));
     }
+    // The library's own limit backs this up: whole-image buffers beyond it fail instead of being allocated.
+    c->mem->max_memory_to_use = static_cast<long>(library) + kLibraryWorkingMemory;
+    d.session.blockWalkLimit = kMaxFrameWalks * FrameBlocks(c);
     const PixelBuffer out =
         Allocate(alloc, static_cast<int32_t>(c->output_width), static_cast<int32_t>(c->output_height));
     Guarded(d.Common(), [&] { jpeg_start_decompress(c); });
