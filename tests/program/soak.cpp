@@ -43,7 +43,11 @@ public:
       ++operations_;
       AnswerEverything();
       if (trace_) std::printf("%5lu %-20s %.1f MB\n", operations_, last_, program_.ResidentBytes() / 1e6);
-      if (!program_.Running()) return Fail("the program ended");
+      if (failure_) return Fail(failure_);
+      if (!program_.Running()) {
+        std::printf("soak: exit code %ld\n", program_.WaitEnd(0));
+        return Fail("the program ended");
+      }
       if (!baseline && GetTickCount() - start >= baselineAt) baseline = Resident();
     }
     const size_t end = Resident();
@@ -140,7 +144,14 @@ private:
     HWND editor = program_.editor;
     if (GetForegroundWindow() != editor) Foreground(editor);
     switch (Pick(16)) {
-      case 0: case 1: last_ = "tool bar"; ClickIn(Child(editor, "ToolbarWindow32")); break;
+      case 0: case 1: {
+        last_ = "tool bar";
+        HWND bar = Child(editor, "ToolbarWindow32");
+        const POINT p = AnyPoint(bar);
+        if (trace_) std::printf("      tool bar at %ld\n", p.x);
+        Click(bar, p.x, p.y);
+        break;
+      }
       case 2: last_ = "palette"; ClickIn(Child(editor, "QtkColorGrid")); break;
       case 3: case 4: last_ = "picture click"; ClickIn(Picture()); break;
       case 5: case 6: {
@@ -195,9 +206,19 @@ private:
       }
       const Box box = WaitBox(program_, 1000);
       if (!box.hwnd) continue;
+      if (trace_) std::printf("      box \"%s\": %s\n", box.title.c_str(), box.text.substr(0, 60).c_str());
       if (box.title == "確認") {
-        Answer(box, Pick(3) ? IDCANCEL : IDYES);  // a "yes" here meets a cancelled save dialog
-        closing_ = true;
+        // "はい" for a picture without a name meets a cancelled save dialog; with a name it would
+        // save and end the program.
+        const bool named = Text(program_.editor).find("画像作成") == std::string::npos;
+        const int answer = named || Pick(3) ? IDCANCEL : IDYES;
+        if (trace_) std::printf("      answered %s\n", answer == IDYES ? "yes" : "cancel");
+        Answer(box, answer);
+        if (answer == IDYES) {
+          // Its save dialog is cancelled, whenever it comes: filled in, the program would end.
+          if (HWND dialog = WaitFileDialog(program_, 8000)) CancelDialog(dialog);
+          else failure_ = "はい brought no save dialog";
+        }
         continue;
       }
       if (GetDlgItem(h, IDCANCEL) && (closing_ || Pick(10) < 7 || !GetDlgItem(h, IDOK))) Answer(box, IDCANCEL);
@@ -208,6 +229,7 @@ private:
 
   void AnswerFileDialog(HWND dialog) {
     const bool saving = Text(dialog).find("保存") != std::string::npos;
+    if (trace_) std::printf("      file dialog \"%s\"%s\n", Text(dialog).c_str(), closing_ ? ", closing" : "");
     if (closing_ || Pick(2)) {
       CancelDialog(dialog);
     } else if (saving) {
@@ -246,6 +268,7 @@ private:
   unsigned long operations_ = 0, boxes_ = 0, saves_ = 0;
   const char* last_ = "start";
   bool closing_ = false;
+  const char* failure_ = nullptr;
 
 public:
   bool trace_ = false;  // memory after every operation
