@@ -99,12 +99,12 @@ public:
     dword(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | DS_3DLOOK | DS_CONTROL);
     dword(0);
     t.push_back(2);  // items
-    for (short v : {0, 0, 126, 124}) t.push_back(static_cast<WORD>(v));
+    for (short v : {0, 0, 100, 124}) t.push_back(static_cast<WORD>(v));
     t.push_back(0);  // no menu
     t.push_back(0);  // the dialog class
     t.push_back(0);  // no title
-    item(WS_CHILD, 0, 0, 4, 4, stc32);
-    item(WS_CHILD | WS_VISIBLE | SS_OWNERDRAW, 8, 4, 114, 116, kPaneId);
+    item(WS_CHILD, 0, 0, 4, 124, stc32);  // as tall as the pane, which thus stays at the top
+    item(WS_CHILD | WS_VISIBLE | SS_OWNERDRAW, 6, 4, 90, 116, kPaneId);
     template_ = GlobalAlloc(GMEM_FIXED, t.size() * sizeof(WORD));
     if (!template_) throw Error("メモリが不足しています");
     std::memcpy(template_, t.data(), t.size() * sizeof(WORD));
