@@ -17,9 +17,9 @@ function(quillora_add_suites target)
     if(suite MATCHES "Clipboard|Paste|Capture|PrintScreen|EndToEnd")
       set_tests_properties(${target}.${suite} PROPERTIES RESOURCE_LOCK clipboard)
     endif()
-    # Suites that read the screen's pixels must have it to themselves.
+    # Suites that read the screen's pixels, or need the keyboard focus, must have it to themselves.
     # So do the tests of the shipped program, which use the real keyboard and pointer.
-    if(suite MATCHES "Caret|AnnotTextPoint|EndToEnd" OR target STREQUAL "quillora_program_tests")
+    if(suite MATCHES "Caret|AnnotTextPoint|EndToEnd|Keys" OR target STREQUAL "quillora_program_tests")
       set_tests_properties(${target}.${suite} PROPERTIES RUN_SERIAL TRUE)
     endif()
   endforeach()

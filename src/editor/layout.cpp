@@ -153,6 +153,9 @@ void TScrivletForm1::CreateControls() {
   CoolBar1.AddBand(ToolBar1, 26);
   CoolBar1.AddBand(Panel2, 22);
   CoolBar1.AddBand(Panel1, 40);
+  // Tab walks the bands from the top: each band went first among the bar's windows when added.
+  for (qtk::Window* band : std::initializer_list<qtk::Window*>{&ToolBar1, &Panel2, &Panel1})
+    SetWindowPos(band->Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   CoolBar1.onHeightChange = [this] { LayoutBands(); };
 
   ScrollBox1.Create(self, 0, 0, 100, 100, qtk::clSilver);

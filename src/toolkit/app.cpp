@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "toolkit/dialog_keys.h"
 #include "toolkit/logic/error_text.h"
 #include "toolkit/window.h"
 
@@ -59,7 +60,8 @@ void Application::Dispatch(MSG& msg) {
   DispatchMessageA(&msg);
 }
 
-// Hints under the pointer and accelerators of the form that holds the focus.
+// Hints under the pointer, then the accelerators of the form that holds the focus, then the
+// keys that move between its controls (after the accelerators, so that no shortcut is lost).
 bool Application::PreTranslate(MSG& msg) {
   try {
     if (msg.message == WM_MOUSEMOVE) {
@@ -83,6 +85,7 @@ bool Application::PreTranslate(MSG& msg) {
     auto* form = dynamic_cast<Form*>(Window::FromHandle(root));
     if (!form) return false;
     if (form->Accelerators() && TranslateAcceleratorA(root, form->Accelerators(), &msg)) return true;
+    if (HandleDialogKey(root, msg)) return true;
   } catch (...) {
     HandleCurrentException();
     return true;

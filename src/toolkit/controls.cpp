@@ -205,6 +205,16 @@ void Memo::Create(HWND parent, int x, int y, int width, int height) {
   CreateSystem("EDIT", style, WS_EX_CLIENTEDGE, parent, x, y, width, height);
 }
 
+LRESULT Memo::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_SETCURSOR && LOWORD(lp) == HTCLIENT) {
+    SetCursor(LoadCursor(nullptr, IDC_ARROW));
+    return TRUE;
+  }
+  if (msg == WM_GETDLGCODE)  // a multi-line edit asks for every key, Tab included
+    return Default(msg, wp, lp) & ~(DLGC_WANTALLKEYS | DLGC_WANTTAB | DLGC_WANTMESSAGE);
+  return Window::OnMessage(msg, wp, lp);
+}
+
 // --- SpinEdit ---
 
 // The up-down control keeps a wide range of its own and never moves (we refuse every change),

@@ -77,10 +77,13 @@ private:
   Args args_;
 };
 
-// Multi-line read-only text.
+// Multi-line read-only text: a display, with the arrow pointer, that Tab leaves like any control.
 class Memo : public Window {
 public:
   void Create(HWND parent, int x, int y, int width, int height);
+
+protected:
+  LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 };
 
 // Spin buttons holding an integer value clamped to [min, max]; step 1.

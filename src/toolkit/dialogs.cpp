@@ -1,6 +1,7 @@
 #include "toolkit/dialogs.h"
 
 #include <commdlg.h>
+#include <dlgs.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "toolkit/error.h"
+#include "toolkit/picture_preview.h"
 #include "toolkit/printer.h"
 
 namespace qtk {
@@ -71,6 +73,125 @@ std::string DeviceName(HGLOBAL h) {
   return name;
 }
 
+// The preview pane of the picture dialogs: an explorer-style hook with a child dialog built here,
+// in which the system puts its own controls in place of stc32 and our pane to their right.
+class PreviewHook {
+public:
+  static constexpr WORD kPaneId = 0x0B00;
+
+  PreviewHook() {
+    std::vector<WORD> t;
+    auto dword = [&t](DWORD v) {
+      t.push_back(LOWORD(v));
+      t.push_back(HIWORD(v));
+    };
+    auto item = [&](DWORD style, short x, short y, short cx, short cy, WORD id) {
+      if (t.size() % 2) t.push_back(0);  // items start on a DWORD
+      dword(style);
+      dword(0);
+      for (short v : {x, y, cx, cy}) t.push_back(static_cast<WORD>(v));
+      t.push_back(id);
+      t.push_back(0xFFFF);  // the static class, by atom
+      t.push_back(0x0082);
+      t.push_back(0);  // no text
+      t.push_back(0);  // no creation data
+    };
+    dword(WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | DS_3DLOOK | DS_CONTROL);
+    dword(0);
+    t.push_back(2);  // items
+    for (short v : {0, 0, 100, 124}) t.push_back(static_cast<WORD>(v));
+    t.push_back(0);  // no menu
+    t.push_back(0);  // the dialog class
+    t.push_back(0);  // no title
+    item(WS_CHILD, 0, 0, 4, 124, stc32);  // as tall as the pane, which thus stays at the top
+    item(WS_CHILD | WS_VISIBLE | SS_OWNERDRAW, 6, 4, 90, 116, kPaneId);
+    template_ = GlobalAlloc(GMEM_FIXED, t.size() * sizeof(WORD));
+    if (!template_) throw Error("メモリが不足しています");
+    std::memcpy(template_, t.data(), t.size() * sizeof(WORD));
+  }
+  ~PreviewHook() { GlobalFree(template_); }
+  PreviewHook(const PreviewHook&) = delete;
+  PreviewHook& operator=(const PreviewHook&) = delete;
+
+  void Attach(OPENFILENAMEA& ofn) {
+    ofn.Flags |= OFN_ENABLEHOOK | OFN_ENABLETEMPLATEHANDLE;
+    ofn.hInstance = static_cast<HINSTANCE>(template_);  // a fixed block's handle is its address
+    ofn.lpfnHook = Proc;
+    ofn.lCustData = reinterpret_cast<LPARAM>(this);
+  }
+
+private:
+  // Nothing the preview meets may reach the user as a box: the hook swallows every failure.
+  static UINT_PTR CALLBACK Proc(HWND child, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    try {
+      if (msg == WM_INITDIALOG) {
+        SetWindowLongPtrA(child, DWLP_USER, reinterpret_cast<const OPENFILENAMEA*>(lp)->lCustData);
+        return TRUE;
+      }
+      auto* self = reinterpret_cast<PreviewHook*>(GetWindowLongPtrA(child, DWLP_USER));
+      if (!self) return 0;
+      switch (msg) {
+        case WM_NOTIFY: {
+          const UINT code = reinterpret_cast<const NMHDR*>(lp)->code;
+          if (code == CDN_INITDONE) self->FitPane(child);
+          if (code == CDN_SELCHANGE) self->Show(child, SelectedPath(child));
+          if (code == CDN_FOLDERCHANGE) self->Show(child, "");
+          return 0;
+        }
+        case WM_SIZE:
+          self->FitPane(child);
+          return 0;
+        case WM_DRAWITEM: {
+          const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+          if (item->CtlID != kPaneId) return 0;
+          HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageA(GetParent(child), WM_GETFONT, 0, 0));
+          SelectScope scope(item->hDC, font ? font : GetStockObject(DEFAULT_GUI_FONT));
+          self->preview_.Paint(item->hDC, item->rcItem);
+          return TRUE;
+        }
+        default:
+          return 0;
+      }
+    } catch (...) {
+      return 0;
+    }
+  }
+
+  static std::string SelectedPath(HWND child) {
+    char path[MAX_PATH * 2] = {};
+    LRESULT n = SendMessageA(GetParent(child), CDM_GETFILEPATH, sizeof path - 1,
+                             reinterpret_cast<LPARAM>(path));
+    return n > 0 ? std::string(path) : std::string();
+  }
+
+  // The pane reaches down to the bottom of the dialog, whose height the system's controls decide.
+  void FitPane(HWND child) {
+    HWND pane = GetDlgItem(child, kPaneId);
+    RECT r{}, client{};
+    GetWindowRect(pane, &r);
+    MapWindowPoints(nullptr, child, reinterpret_cast<POINT*>(&r), 2);
+    GetClientRect(child, &client);
+    const int height = std::max<int>(PicturePreview::kCaptionHeight + 16, client.bottom - r.top - 8);
+    if (height != r.bottom - r.top)
+      SetWindowPos(pane, nullptr, 0, 0, r.right - r.left, height, SWP_NOMOVE | SWP_NOZORDER);
+    Show(child, path_);
+  }
+
+  void Show(HWND child, const std::string& path) {
+    HWND pane = GetDlgItem(child, kPaneId);
+    RECT r{};
+    GetClientRect(pane, &r);
+    path_ = path;
+    preview_.Load(path, r.right, r.bottom);
+    SetWindowTextA(pane, preview_.Caption().c_str());  // the size, for anyone reading the window
+    InvalidateRect(pane, nullptr, TRUE);
+  }
+
+  HGLOBAL template_ = nullptr;
+  PicturePreview preview_;
+  std::string path_;
+};
+
 }  // namespace
 
 std::string ToSystemFilter(const std::string& filter) {
@@ -103,6 +224,8 @@ bool OpenPictureDialog::Execute(HWND owner) {
   ofn.lpstrFile = name.data();
   ofn.nMaxFile = MAX_PATH;
   ofn.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER;
+  PreviewHook preview;
+  preview.Attach(ofn);
   if (!GetOpenFileNameA(&ofn)) return DialogFailed();
   fileName = name.data();
   return true;
@@ -121,6 +244,8 @@ bool SavePictureDialog::Execute(HWND owner) {
   ofn.nMaxFile = MAX_PATH;
   ofn.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
   ofn.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER;
+  PreviewHook preview;
+  preview.Attach(ofn);
   if (!GetSaveFileNameA(&ofn)) return DialogFailed();
   fileName = name.data();
   filterIndex = static_cast<int>(ofn.nFilterIndex);

@@ -8,6 +8,7 @@
 
 #include "toolkit/action.h"
 #include "toolkit/app.h"
+#include "toolkit/dialog_keys.h"
 
 namespace qtk {
 
@@ -311,8 +312,22 @@ HWND Form::Tooltip() {
 }
 
 void Form::SetMainMenu(Menu* menu) {
+  RECT client{};
+  GetClientRect(hwnd_, &client);
   ::SetMenu(hwnd_, menu ? menu->Handle() : nullptr);
   if (menu) menu->AttachTo(hwnd_);
+  RECT r = client;
+  AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongA(hwnd_, GWL_STYLE)), menu != nullptr,
+                     static_cast<DWORD>(GetWindowLongA(hwnd_, GWL_EXSTYLE)));
+  SetSize(r.right - r.left, r.bottom - r.top);
+}
+
+void Form::RestoreFocus() {
+  HWND target = lastFocus_;
+  if (!target || !IsWindow(target) || !IsChild(hwnd_, target) || !IsWindowVisible(target) ||
+      !IsWindowEnabled(target))
+    target = NextTabStop(hwnd_, nullptr, false);
+  ::SetFocus(target ? target : hwnd_);
 }
 
 void Form::SetAccelerators(HACCEL table) { accel_ = table; }
@@ -338,6 +353,14 @@ LRESULT Form::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     case WM_SIZE:
       OnResize();
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wp) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+        return 0;
+      }
+      if (!HIWORD(wp)) RestoreFocus();  // not while minimised
       return 0;
     default:
       return Default(msg, wp, lp);

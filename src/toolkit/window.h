@@ -109,6 +109,7 @@ public:
   ~Form() override;
   void CreateForm(const char* className, const std::string& caption, DWORD style, DWORD exStyle,
                   int clientWidth, int clientHeight, HICON icon);
+  // Keeps the client area's size: the window grows by the menu bar.
   void SetMainMenu(Menu* menu);
   void SetKeyPreview(bool on) { keyPreview_ = on; }
   bool KeyPreview() const { return keyPreview_; }
@@ -117,6 +118,10 @@ public:
   void SetAccelerators(HACCEL table);
   HACCEL Accelerators() const { return accel_; }
   HWND Tooltip();
+
+  // The control that gets the focus when the form is activated: the one that had it when the form
+  // was last deactivated, else the first tab stop.
+  void RestoreFocus();
 
   // Asks the window to close: CloseQuery, then OnClose; the main window ends the program.
   void Close();
@@ -133,6 +138,7 @@ private:
   bool keyPreview_ = false;
   HACCEL accel_ = nullptr;
   HWND tooltip_ = nullptr;
+  HWND lastFocus_ = nullptr;
 };
 
 // Registers a window class of ours once; returns its name.

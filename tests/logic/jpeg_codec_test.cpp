@@ -434,6 +434,50 @@ TEST(JpegDecode, Decode_AllocatorThrows_Should_PassExceptionThrough) {
 // ---------------------------------------------------------------------------------------------
 // Damaged files
 
+TEST(JpegReduced, ReducedScale_Should_KeepEveryPixelTheFittedPictureShows) {
+    struct Case {
+        int32_t w, h, boxW, boxH, denom;
+    };
+    const Case cases[] = {
+        {4000, 3000, 200, 200, 8},  // 500 x 375 still covers 200 x 150
+        {1000, 1000, 300, 300, 2},  // 1/4 would give 250 < 300
+        {100, 100, 300, 300, 1},    // smaller than the box: never enlarged, so full size
+        {1600, 100, 200, 200, 8},   // fitted by its width: 200 x 13
+        {0, 100, 200, 200, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h));
+        EXPECT_EQ(qtk::jpeg::ReducedScale(c.w, c.h, c.boxW, c.boxH), c.denom);
+    }
+}
+
+TEST(JpegReduced, DecodeReduced_Should_DecodeAtAnEighth_AndStillRefuseImpossibleSizes) {
+    Image source = Gradient(800, 600);
+    const Bytes file = Encode(source);
+    Image small;
+    const auto whole = qtk::jpeg::DecodeReduced(file, 100, 100, [&](int32_t w, int32_t h) {
+        small.Resize(w, h);
+        return small.Buffer();
+    });
+    EXPECT_EQ(whole, std::make_pair(800, 600));
+    EXPECT_EQ(small.width, 100);
+    EXPECT_EQ(small.height, 75);
+    // The corner colours of the ramp survive the reduction.
+    EXPECT_NEAR(small.Px(99, 0)[0], 255, 12);
+    EXPECT_NEAR(small.Px(0, 74)[1], 255, 12);
+
+    Bytes huge = Encode(source);
+    const uint8_t kSof0[] = {0xFF, 0xC0};
+    const size_t at = static_cast<size_t>(std::search(huge.begin(), huge.end(), std::begin(kSof0), std::end(kSof0)) -
+                                          huge.begin()) + 5;
+    huge[at] = huge[at + 2] = 0xEA;  // 60000 x 60000: too big for the file, however reduced
+    huge[at + 1] = huge[at + 3] = 0x60;
+    EXPECT_THROW(qtk::jpeg::DecodeReduced(huge, 100, 100, [&](int32_t w, int32_t h) {
+        small.Resize(w, h);
+        return small.Buffer();
+    }), ImageError);
+}
+
 TEST(JpegDamaged, Decode_EmptyFile_Should_ThrowInputEmpty) {
     ExpectDecodeError({}, ErrorText(JERR_INPUT_EMPTY));
 }

@@ -279,9 +279,9 @@ void TermDestination(j_compress_ptr cinfo) {
     Flush(cinfo, SessionOf(reinterpret_cast<j_common_ptr>(cinfo)).buffer.size() - cinfo->dest->free_in_buffer);
 }
 
-}  // namespace
-
-void Decode(std::span<const uint8_t> file, bool quantize, const PixelAllocator& alloc) {
+// A box of 0 x 0 decodes at full size. Returns the picture's own size.
+std::pair<int32_t, int32_t> DecodeInto(std::span<const uint8_t> file, bool quantize, const PixelAllocator& alloc, int32_t boxWidth,
+                int32_t boxHeight) {
     if (file.size() > ULONG_MAX) throw ImageError(ErrorText(JERR_IMAGE_TOO_BIG));
     Decompressor d;
     j_decompress_ptr c = &d.cinfo;
@@ -295,7 +295,10 @@ void Decode(std::span<const uint8_t> file, bool quantize, const PixelAllocator& 
     // Four-ink files are converted here, unquantised: the library's quantisers only map its own colour spaces.
     const Output mode = cmyk ? Output::Cmyk : (quantize || grey) ? Output::Quantized : Output::Direct;
     c->scale_num = 1;
-    c->scale_denom = 1;
+    c->scale_denom = boxWidth > 0 && boxHeight > 0
+                         ? static_cast<unsigned>(ReducedScale(static_cast<int32_t>(c->image_width),
+                                                              static_cast<int32_t>(c->image_height), boxWidth, boxHeight))
+                         : 1;
     c->dct_method = JDCT_ISLOW;
     c->do_block_smoothing = TRUE;
     c->buffered_image = FALSE;
@@ -310,11 +313,13 @@ void Decode(std::span<const uint8_t> file, bool quantize, const PixelAllocator& 
     }
     Guarded(d.Common(), [&] { jpeg_calc_output_dimensions(c); });
 
-    // Refused before anything large is allocated: our BGR output plus the library's whole-image buffers.
-    const uint64_t pixels = uint64_t{c->output_width} * c->output_height;
+    // Refused before anything large is allocated: our BGR output plus the library's whole-image
+    // buffers. The pixel limit takes the picture's own size, also when the output is reduced.
+    const uint64_t pixels = uint64_t{c->image_width} * c->image_height;
+    const uint64_t output = uint64_t{c->output_width} * c->output_height;
     const bool multiScan = Guarded(d.Common(), [&] { return jpeg_has_multiple_scans(c) != FALSE; });
     const uint64_t library = LibraryImageBuffers(c, multiScan);
-    const uint64_t budget = pixels * 3 + library;
+    const uint64_t budget = output * 3 + library;
     if (pixels > kMaxPixels || budget > kMaxBudget || budget / kMaxBudgetPerFileByte > file.size()) {
         throw ImageError(ErrorText(JERR_IMAGE_TOO_BIG));
     }
@@ -331,6 +336,27 @@ void Decode(std::span<const uint8_t> file, bool quantize, const PixelAllocator& 
     }
     // jpeg_finish_decompress is skipped on purpose: it only checks what follows the image, and damage there
     // must not discard a picture that decoded completely. Destroying the decompressor releases everything.
+    return {static_cast<int32_t>(c->image_width), static_cast<int32_t>(c->image_height)};
+}
+
+}  // namespace
+
+int ReducedScale(int32_t width, int32_t height, int32_t boxWidth, int32_t boxHeight) {
+    if (width <= 0 || height <= 0 || boxWidth <= 0 || boxHeight <= 0) return 1;
+    const double fit = std::min({1.0, double(boxWidth) / width, double(boxHeight) / height});
+    for (int32_t denom : {8, 4, 2}) {
+        if ((width + denom - 1) / denom >= width * fit && (height + denom - 1) / denom >= height * fit) return denom;
+    }
+    return 1;
+}
+
+void Decode(std::span<const uint8_t> file, bool quantize, const PixelAllocator& alloc) {
+    DecodeInto(file, quantize, alloc, 0, 0);
+}
+
+std::pair<int32_t, int32_t> DecodeReduced(std::span<const uint8_t> file, int32_t boxWidth, int32_t boxHeight,
+                                          const PixelAllocator& alloc) {
+    return DecodeInto(file, false, alloc, std::max(boxWidth, 1), std::max(boxHeight, 1));
 }
 
 void Encode(const PixelBuffer& src, const Sink& sink) {
