@@ -105,17 +105,17 @@ void TScrivletForm1::CreateMenus() {
     e.hint = std::move(hint);
     return e;
   };
-  MenuEntry file{"File1", nullptr, "ファイル"};
+  MenuEntry file{"File1", nullptr, kFile};
   file.children = {of("New1", &ActNew), sep(), of("Reload1", &ActReload), sep(),
                    of("Open1", &ActOpen), sep(), of("Save1", &ActSave),
                    of("SaveAs1", &ActSaveAs, "名前を付けて保存|名前を付けて保存します。"), sep(),
                    of("Print1", &ActPrint), sep(),
                    of("Exit1", &ActExit, "終了|このソフトを終了します。")};
-  MenuEntry edit{"Edit1", nullptr, "編集"};
+  MenuEntry edit{"Edit1", nullptr, kEdit};
   edit.children = {of("Font1", &ActFont), sep(), of("FontColor1", &ActFontColor),
                    of("BKColor1", &ActBKColor), sep(), of("Color1", &ActColor), sep(),
                    of("N17", &ActPaste)};
-  MenuEntry help{"Help1", nullptr, "ヘルプ"};
+  MenuEntry help{"Help1", nullptr, kHelp};
   help.children = {of("About1", &ActVer, "バージョン情報|バージョン情報を表示します。")};
   MainMenu1 = std::make_unique<qtk::Menu>(qtk::Menu::Kind::Bar,
                                           std::vector<MenuEntry>{file, edit, help});

@@ -25,11 +25,12 @@ TEST_F(ProgramMessages, UnsupportedFileOnCommandLine_Should_SayWhichFormats_Then
   EXPECT_FALSE(seen) << "the launcher was shown";
 }
 
-TEST_F(ProgramMessages, VersionBox_Should_OpenFromHelpMenu_AndClose) {
+TEST_F(ProgramMessages, VersionBox_Should_OpenFromHelpMenuByAccessKeys_AndClose) {
   StartEditor();
   Box box;
   for (int attempt = 0; attempt < 3 && !box.hwnd; ++attempt) {
-    MenuCommand(editor, 2, 'V');  // ヘルプ(&H), バージョン情報(&V)
+    Keys(editor, {VK_MENU, 'H'});  // ヘルプ(&H), by its access key
+    Keys(nullptr, {'V'});          // バージョン情報(&V)
     box = WaitBox(*program, 5000);
   }
   ASSERT_NE(box.hwnd, nullptr) << "the version box did not open";
