@@ -11,7 +11,7 @@ CMAKE_W := cmake -S . -B $(BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-to
 CMAKE_N := cmake -S . -B $(NATIVE) -G Ninja -DCMAKE_BUILD_TYPE=Debug
 CMAKE_F := cmake -S fuzz -B $(FUZZ) -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 
-.PHONY: setup build native fuzz-build fuzz run test bench soak clean
+.PHONY: setup build native fuzz-build fuzz run test bench soak screenshot clean
 
 setup:
 	@bash scripts/setup.sh
@@ -43,6 +43,10 @@ test: build native fuzz-build
 soak: build
 	@bash scripts/with-display.sh bash scripts/wine-test.sh $(BUILD)/quillora_soak.exe \
 	  --seconds $${SOAK_SECONDS:-600} --seed $${SOAK_SEED:-1}
+
+# The README's picture of the editor, remade after a change of the layout.
+screenshot: build
+	@bash scripts/with-display.sh bash scripts/screenshot.sh $(BUILD) docs/editor.png
 
 bench: build
 	@bash scripts/bench.sh $(BUILD)
