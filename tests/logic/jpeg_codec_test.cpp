@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <array>
-#include <chrono>
+#include <ctime>
 #include <cstdio>  // jpeglib.h needs FILE and size_t declared first
 #include <cstdlib>
 #include <set>
@@ -543,7 +543,9 @@ TEST(JpegDamaged, Decode_ProgressiveHeaderBeyondItsBudget_Should_ThrowTooBigAtOn
     ASSERT_EQ(131072u, file.size());
     for (const bool quantize : {false, true}) {
         SCOPED_TRACE(quantize);
-        const auto start = std::chrono::steady_clock::now();
+        // <chrono> cannot be built for the Windows target here (one of its literals has no code
+        // page 932 form); the processor clock serves, the decode being all computation.
+        const std::clock_t start = std::clock();
         try {
             qtk::jpeg::Decode(file, quantize, [](int32_t, int32_t) -> qtk::PixelBuffer {
                 throw std::logic_error("allocator must not be reached");
@@ -552,7 +554,7 @@ TEST(JpegDamaged, Decode_ProgressiveHeaderBeyondItsBudget_Should_ThrowTooBigAtOn
         } catch (const ImageError& e) {
             EXPECT_EQ(ErrorText(JERR_IMAGE_TOO_BIG), e.what());
         }
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+        EXPECT_LT(double(std::clock() - start) / CLOCKS_PER_SEC, 0.5);
     }
 }
 
