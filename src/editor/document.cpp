@@ -75,7 +75,8 @@ void TScrivletForm1::ActReloadExecute() {
 
 void TScrivletForm1::SizeToBase() {
   PB1.SetSize(baseImage.Width(), baseImage.Height());
-  composedImage.SetSize(baseImage.Width(), baseImage.Height());
+  // The whole pass that follows writes every pixel: nothing of the old picture is kept.
+  composedImage.Allocate(baseImage.Width(), baseImage.Height());
   ScrollBox1.SetContentSize(baseImage.Width(), baseImage.Height());
   composeAll_ = true;  // a new base picture: the next pass draws everything
 }
