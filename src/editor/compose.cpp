@@ -175,11 +175,15 @@ void TScrivletForm1::ComposePicture() {
     DrawLine(*line, selected);
     shownLines_.push_back({line.get(), *line, selected});
   }
-  shownLabels_.clear();
-  for (const auto& text : texts) {
-    const bool selected = text.get() == selectedText;
-    text->Draw(canvas, selected);
-    shownLabels_.push_back(Shown(*text, selected, nullptr));
+  // A label in the place it had keeps its measurement when its text and font stayed.
+  std::vector<ShownLabel> before;
+  before.swap(shownLabels_);
+  for (size_t i = 0; i < texts.size(); ++i) {
+    const TMoji& text = *texts[i];
+    const bool selected = &text == selectedText;
+    text.Draw(canvas, selected);
+    const bool same = i < before.size() && before[i].label == &text;
+    shownLabels_.push_back(Shown(text, selected, same ? &before[i] : nullptr));
   }
   screenOnly_.clear();
   dirty_.assign(1, picture);  // what went to the screen
@@ -197,9 +201,9 @@ void TScrivletForm1::Recompose() {
     for (const Box& b : dirty_) CopyBox(dc, baseImage.DC(), b);
     qtk::GdiObject<HRGN> clip(CreateRectRgn(0, 0, 0, 0));
     for (const Box& b : dirty_) {
-      qtk::GdiObject<HRGN> piece(
-          CreateRectRgn(static_cast<int>(b.left), static_cast<int>(b.top),
-                        static_cast<int>(b.right), static_cast<int>(b.bottom)));
+      qtk::GdiObject<HRGN> piece(CreateRectRgn(static_cast<int>(b.left), static_cast<int>(b.top),
+                                               static_cast<int>(b.right),
+                                               static_cast<int>(b.bottom)));
       CombineRgn(clip.get(), clip.get(), piece.get(), RGN_OR);
     }
     SelectClipRgn(dc, clip.get());

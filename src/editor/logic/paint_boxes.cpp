@@ -26,8 +26,10 @@ bool Clip(double& x0, double& y0, double& x1, double& y1, const Box& b) {
       continue;
     }
     const double r = q[i] / p[i];
-    if (p[i] < 0) t0 = std::max(t0, r);
-    else t1 = std::min(t1, r);
+    if (p[i] < 0)
+      t0 = std::max(t0, r);
+    else
+      t1 = std::min(t1, r);
     if (t0 > t1) return false;
   }
   const double ax = x0 + t0 * dx, ay = y0 + t0 * dy;
@@ -91,7 +93,8 @@ void AddLineBoxes(const LineRecord& line, const Box& clip, std::vector<Box>& box
     for (int i = 0; i < pieces; ++i) {
       const double a = double(i) / pieces, b = double(i + 1) / pieces;
       const Box piece = PointsBox(x0 + a * (x1 - x0), y0 + a * (y1 - y0), x0 + b * (x1 - x0),
-                                  y0 + b * (y1 - y0), reach).Intersect(clip);
+                                  y0 + b * (y1 - y0), reach)
+                            .Intersect(clip);
       if (!piece.Empty()) AddBox(boxes, piece);
     }
   }

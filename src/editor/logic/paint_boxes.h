@@ -22,7 +22,9 @@ struct Box {
   Box Intersect(const Box& o) const;
   Box Union(const Box& o) const;
   Box Grown(int64_t by) const { return {left - by, top - by, right + by, bottom + by}; }
-  Box Shifted(int64_t dx, int64_t dy) const { return {left + dx, top + dy, right + dx, bottom + dy}; }
+  Box Shifted(int64_t dx, int64_t dy) const {
+    return {left + dx, top + dy, right + dx, bottom + dy};
+  }
 };
 
 // How far from its centre line a stroke of this pen width can paint: half the pen (round caps
