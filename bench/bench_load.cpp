@@ -35,8 +35,8 @@ int RunLoad(const std::vector<std::string>& args) {
   // decoded picture and the composed one).
   {
     qtk::Bitmap warm;
-    for (int i = 0; i < 3; ++i) warm.LoadJpegFile(jpg, false);
-    Report("  decode into a warm frame", BestOf(9, [&] { warm.LoadJpegFile(jpg, false); }),
+    for (int i = 0; i < 3; ++i) warm.ReadJpegFile(jpg, false);
+    Report("  read and decode into a warm frame", BestOf(9, [&] { warm.ReadJpegFile(jpg, false); }),
            "tjbench decode, same file", decodeMs, 1e9);
     qtk::Bitmap fresh;
     const qtk::PixelBuffer px = fresh.Allocate(editor.baseImage.Width(), editor.baseImage.Height());
