@@ -38,6 +38,8 @@ int RunLoad(const std::vector<std::string>& args) {
     for (int i = 0; i < 3; ++i) warm.ReadJpegFile(jpg, false);
     Report("  read and decode into a warm frame", BestOf(9, [&] { warm.ReadJpegFile(jpg, false); }),
            "tjbench decode, same file", decodeMs, 1e9);
+    Report("  of which reading the file", BestOf(9, [&] { qtk::ReadWholeFile(jpg); }),
+           "tjbench decode, same file", decodeMs, 1e9);
     qtk::Bitmap fresh;
     const qtk::PixelBuffer px = fresh.Allocate(editor.baseImage.Width(), editor.baseImage.Height());
     const size_t bytes = px.stride * static_cast<size_t>(px.height);
