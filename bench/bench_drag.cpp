@@ -1,7 +1,9 @@
-// Moving a selected line over a 4K picture that carries 200 lines, 20 arrows and 50 labels: the
-// composition passes that the moves run, beside the pass over the same picture with no annotation.
+// Moving a selected line over a 4K and an 8K picture that carry 200 lines, 20 arrows and 50
+// labels: the composition passes that the moves run, beside the same move over the picture with
+// no other annotation.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -9,6 +11,7 @@
 
 #include "bench/bench.h"
 #include "editor/editor.h"
+#include "editor/logic/texts.h"
 
 namespace quillora::bench {
 
@@ -69,11 +72,11 @@ void FillDocument(TScrivletForm1& editor, int lines, int arrows, int labels, boo
   }
 }
 
-// Best time of one pass while the selected line follows the pointer, in ms.
+// Best time of one pass while the selected line follows the pointer, in ms. The grip is a line
+// of its own, first in the list, so that the press finds it whatever lies around.
 double DragPass(TScrivletForm1& editor) {
   editor.ToolBar1.SetDown(TScrivletForm1::kSelect1, true);
   editor.UpdateToolMode();
-  // A line of its own, first in the list, so that the press finds it whatever lies around.
   auto grip = std::make_unique<LineRecord>(LineRecord{1000, 1000, 1600, 1100, 5, qtk::clRed, false});
   editor.lines.insert(editor.lines.begin(), std::move(grip));
   editor.PB1MouseDown(qtk::MouseButton::Left, 1300, 1050);
@@ -83,7 +86,7 @@ double DragPass(TScrivletForm1& editor) {
   }
   constexpr int kMoves = 30;
   int x = 1300, y = 1050, step = 0;
-  double ms = BestOf(5, [&] {
+  double ms = BestOf(7, [&] {
     for (int i = 0; i < kMoves; ++i, ++step) {
       x += step % 2 ? 7 : -3;
       y += step % 3 ? -2 : 4;
@@ -93,6 +96,7 @@ double DragPass(TScrivletForm1& editor) {
   editor.PB1MouseUp(qtk::MouseButton::Left, x, y);
   editor.lines.erase(editor.lines.begin());
   editor.selectedLine = nullptr;
+  editor.ComposePicture();
   return ms / kMoves;
 }
 
@@ -104,46 +108,60 @@ void ProcessPending() {
   }
 }
 
+// One picture: the drag over the full document beside the same drag over an empty one. The two
+// are timed in turns and the best of each kept, so that a busy machine weighs on both alike.
+int DragOn(TScrivletForm1& editor, const std::string& file, double perSecondGoal) {
+  editor.LoadPicture(file);
+  ProcessPending();
+  std::printf("picture %dx%d\n", editor.composedImage.Width(), editor.composedImage.Height());
+  double emptyMs = 1e30, dragMs = 1e30, emptyWholeMs = 1e30, wholeMs = 1e30;
+  for (int round = 0; round < 5; ++round) {
+    editor.ClearAnnotations();
+    emptyMs = std::min(emptyMs, DragPass(editor));
+    emptyWholeMs = std::min(emptyWholeMs, BestOf(3, [&] { editor.ComposeFull(); }));
+    FillDocument(editor, 200, 20, 50, false);
+    dragMs = std::min(dragMs, DragPass(editor));
+    wholeMs = std::min(wholeMs, BestOf(3, [&] { editor.ComposeFull(); }));
+  }
+  if (dragMs < 0 || emptyMs < 0) return 1;
+  Report("drag pass, 220 lines + 50 labels", dragMs, "same move, empty document", emptyMs, 1.3);
+  const double perSecond = 1000.0 / dragMs;
+  std::printf("%-34s %9.1f /s | goal >= %.0f /s %s\n", "drag passes per second", perSecond,
+              perSecondGoal, perSecond >= perSecondGoal ? "ok" : "OVER");
+
+  // Where the time goes: the pointer position that every move writes to the status bar; the
+  // whole pass that every move ran before; each kind of annotation on its own.
+  int n = 0;
+  Report("  of which the status-bar position", BestOf(5, [&] {
+           for (int i = 0; i < 30; ++i, ++n) editor.StatusBar1.SetPanelText(1, PositionText(n, n), true);
+         }) / 30, "same move, empty document", emptyMs, 1e9);
+  Report("  whole pass, same document", wholeMs, "whole pass, empty document", emptyWholeMs, 1e9);
+  editor.ClearAnnotations();
+  FillDocument(editor, 200, 20, 0, false);
+  Report("  lines and arrows only", DragPass(editor), "same move, empty document", emptyMs, 1e9);
+  editor.ClearAnnotations();
+  FillDocument(editor, 0, 0, 50, false);
+  Report("  labels only, four faces", DragPass(editor), "same move, empty document", emptyMs, 1e9);
+  editor.ClearAnnotations();
+  editor.ComposeFull();
+  return 0;
+}
+
 }  // namespace
 
 int RunDrag(const std::vector<std::string>& args) {
   if (args.size() < 2) {
-    std::fprintf(stderr, "usage: drag FILE.bmp (a 3840 x 2160 picture)\n");
+    std::fprintf(stderr, "usage: drag FILE.bmp [FILE8K.bmp] (3840 x 2160, 7680 x 4320)\n");
     return 2;
   }
   TScrivletForm1 editor;
   editor.Create("");
-  editor.LoadPicture(args[1]);
   editor.Show();
   ProcessPending();
-
-  const double emptyMs = BestOf(20, [&] { editor.ComposePicture(); });
-
-  FillDocument(editor, 200, 20, 50, false);
-  const double dragMs = DragPass(editor);
-  if (dragMs < 0) return 1;
-  Report("drag pass, 220 lines + 50 labels", dragMs, "pass over empty document", emptyMs, 1.3);
-  const double perSecond = 1000.0 / dragMs;
-  std::printf("%-34s %9.1f /s | goal >= 60 /s %s\n", "drag passes per second", perSecond,
-              perSecond >= 60 ? "ok" : "OVER");
-
-  // Where the time goes: each kind of annotation on its own, and the labels in a single face.
-  editor.ClearAnnotations();
-  FillDocument(editor, 200, 20, 0, false);
-  Report("  of which lines and arrows only", DragPass(editor), "pass over empty document", emptyMs,
-         1e9);
-  editor.ClearAnnotations();
-  FillDocument(editor, 0, 0, 50, false);
-  Report("  of which labels only, four faces", DragPass(editor), "pass over empty document",
-         emptyMs, 1e9);
-  editor.ClearAnnotations();
-  FillDocument(editor, 0, 0, 50, true);
-  Report("  of which labels only, one face", DragPass(editor), "pass over empty document", emptyMs,
-         1e9);
-  editor.ClearAnnotations();
-  std::printf("picture %dx%d\n", editor.composedImage.Width(), editor.composedImage.Height());
+  int rc = DragOn(editor, args[1], 500);
+  if (rc == 0 && args.size() > 2) rc = DragOn(editor, args[2], 300);
   editor.Hide();
-  return 0;
+  return rc;
 }
 
 }  // namespace quillora::bench

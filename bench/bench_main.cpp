@@ -1,6 +1,8 @@
 // Benchmarks, run under Wine: each figure is printed beside a reference measured in the same run,
 // so that what counts is the ratio, not the machine.
-//   quillora_bench load FILE.jpg FILE.bmp   JPEG and BMP loading, composition pass
+//   quillora_bench load FILE.jpg FILE.bmp DECODE_MS   JPEG and BMP loading, the whole pass
+//   quillora_bench drag FILE.bmp [FILE8K.bmp]         moving a line over a full document
+//   quillora_bench save FILE.bmp COMPRESS_MS          JPEG and BMP saving
 #include <windows.h>
 
 #include <cstdio>

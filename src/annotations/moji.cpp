@@ -56,6 +56,18 @@ void TMoji::Draw(qtk::Canvas& canvas, bool selected) const {
                    ClampEdge(b.bottom, box.top, box.bottom, slack));
 }
 
+TMoji::Bounds TMoji::PaintedBounds(qtk::Canvas& canvas) const {
+  canvas.SetFont(Font);
+  const SIZE cells = canvas.TextExtent(Text);
+  const Bounds b = Measure(canvas);
+  // Italic and kerned glyphs lean out of their cells by well under half the line's height; the
+  // frame's pen of width 2 reaches one pixel outside the measured rectangle.
+  const int64_t pad = std::max<int64_t>(cells.cy, std::abs(int64_t{Font.height})) / 2 + 4;
+  return {std::min<int64_t>(b.left, X) - pad, std::min<int64_t>(b.top, Y) - pad,
+          std::max<int64_t>(b.right, int64_t{X} + cells.cx) + pad,
+          std::max<int64_t>(b.bottom, int64_t{Y} + cells.cy) + pad};
+}
+
 bool TMoji::HitTest(int32_t x, int32_t y, qtk::Canvas& canvas) const {
   canvas.SetFont(Font);
   const Bounds b = Measure(canvas);

@@ -35,6 +35,9 @@ public:
   bool HitTest(int32_t x, int32_t y, qtk::Canvas& canvas) const;
   // Measures the text with the canvas's current font.
   Bounds Measure(qtk::Canvas& canvas) const;
+  // Every pixel that Draw can paint, selected or not: the text's cells, the measured frame and
+  // room for glyphs that overhang their cells. Sets the canvas font as HitTest does.
+  Bounds PaintedBounds(qtk::Canvas& canvas) const;
 };
 
 }  // namespace quillora

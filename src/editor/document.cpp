@@ -1,4 +1,4 @@
-// The document: creation, clearing, the composition pass, deselecting, new and reload.
+// The document: creation, clearing, deselecting, repainting, new and reload.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -41,16 +41,6 @@ void TScrivletForm1::ClearAnnotations() {
   gestureLine = nullptr;  // a gesture under way has lost its record
 }
 
-void TScrivletForm1::ComposePicture() {
-  if (composedImage.Empty()) return;
-  qtk::Canvas& canvas = composedImage.GetCanvas();
-  canvas.Draw(0, 0, baseImage.DC(), baseImage.Width(), baseImage.Height());
-  for (const auto& line : lines) DrawLine(*line, line.get() == selectedLine);
-  for (const auto& text : texts) text->Draw(canvas, text.get() == selectedText);
-  if (PB1.Handle())
-    PB1.GetCanvas().Draw(0, 0, composedImage.DC(), composedImage.Width(), composedImage.Height());
-}
-
 void TScrivletForm1::DeselectAll() {
   InsText.SetText("");
   TextOKButton.SetEnabled(false);
@@ -59,7 +49,20 @@ void TScrivletForm1::DeselectAll() {
   ComposePicture();
 }
 
-void TScrivletForm1::PB1Paint() { ComposePicture(); }
+// Once ComposePicture has run, the composed picture is what a whole pass gives: the copy brings
+// it to the part being painted, which the system clips it to. What the pass itself copied outside
+// that part did not reach the screen, so it is painted again afterwards.
+void TScrivletForm1::PB1Paint() {
+  ComposePicture();
+  if (composedImage.Empty()) return;
+  PB1.GetCanvas().Draw(0, 0, composedImage.DC(), composedImage.Width(), composedImage.Height());
+  for (const Box& b : dirty_) {
+    const RECT r{static_cast<LONG>(b.left), static_cast<LONG>(b.top), static_cast<LONG>(b.right),
+                 static_cast<LONG>(b.bottom)};
+    InvalidateRect(PB1.Handle(), &r, FALSE);
+  }
+  dirty_.clear();
+}
 
 void TScrivletForm1::ActNewExecute() { LoadPicture(""); }
 
@@ -72,8 +75,10 @@ void TScrivletForm1::ActReloadExecute() {
 
 void TScrivletForm1::SizeToBase() {
   PB1.SetSize(baseImage.Width(), baseImage.Height());
-  composedImage.SetSize(baseImage.Width(), baseImage.Height());
+  // The whole pass that follows writes every pixel: nothing of the old picture is kept.
+  composedImage.Allocate(baseImage.Width(), baseImage.Height());
   ScrollBox1.SetContentSize(baseImage.Width(), baseImage.Height());
+  composeAll_ = true;  // a new base picture: the next pass draws everything
 }
 
 LRESULT TScrivletForm1::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {

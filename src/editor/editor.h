@@ -10,6 +10,7 @@
 
 #include "annotations/logic/line_record.h"
 #include "annotations/moji.h"
+#include "editor/logic/paint_boxes.h"
 #include "toolkit/action.h"
 #include "toolkit/bars.h"
 #include "toolkit/bitmap.h"
@@ -50,7 +51,10 @@ public:
   void FormCreate(const std::string& commandLineFile);
   void FormDestroy();
   void ClearAnnotations();
+  // Brings the composed picture and PB1 up to date, redrawing only what changed (compose.cpp).
   void ComposePicture();
+  // The whole pass, whatever changed: base, every line, every label. Loading and pasting run it.
+  void ComposeFull();
   void DeselectAll();
   void PB1Paint();
   void ActNewExecute();
@@ -187,6 +191,33 @@ private:
   // Reads a new base picture through the composed image (load.cpp).
   void ReplaceBase(const std::function<void(qtk::Bitmap& into)>& read);
   void SetDocumentCaption(const std::string& ext);
+
+  // --- what the composed picture shows (compose.cpp) ---
+  struct ShownLine {
+    const LineRecord* record;
+    LineRecord drawn;
+    bool selected;
+  };
+  struct ShownLabel {
+    const TMoji* label;
+    std::string text;
+    qtk::FontSpec font;
+    qtk::Color background;
+    int32_t x, y;
+    bool selected;
+    Box box;  // what its drawing can touch
+  };
+  bool DiffLines(const Box& picture);
+  bool DiffLabels(const Box& picture);
+  ShownLabel Shown(const TMoji& label, bool selected, const ShownLabel* before);
+  void Recompose();
+  std::vector<ShownLine> shownLines_;
+  std::vector<ShownLabel> shownLabels_;
+  std::vector<size_t> order_;     // scratch of the diffs
+  std::vector<Box> dirty_;        // what the last pass redrew and copied to PB1
+  std::vector<Box> screenOnly_;   // drawn on PB1 alone (the text-point marker)
+  bool composeAll_ = true;        // the base picture changed
+  Box shownPicture_;              // the composed picture's size at the last pass
 
   qtk::BitmapObject glyphs_;
   HACCEL accelerators_ = nullptr;

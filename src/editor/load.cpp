@@ -40,7 +40,7 @@ void TScrivletForm1::ReplaceBase(const std::function<void(qtk::Bitmap& into)>& r
     read(composedImage);
   } catch (...) {
     composedImage.SetSize(baseImage.Width(), baseImage.Height());
-    ComposePicture();
+    ComposeFull();  // the reader may have written over any of it
     throw;
   }
   baseImage.Swap(composedImage);

@@ -51,6 +51,7 @@ void TScrivletForm1::DrawTextPoint() {
   if (x < -kMargin || x > w + kMargin || bottom < -kMargin || top > h + kMargin) return;
   canvas.MoveTo(static_cast<int>(x), static_cast<int>(std::max(top, -kMargin)));
   canvas.LineTo(static_cast<int>(x), static_cast<int>(std::min(bottom, h + kMargin)));
+  screenOnly_.push_back(StrokeBox(x, top, x, bottom, 4));  // the next pass copies it away
 }
 
 // The row always fits its children, which takes precedence over any height asked of it: the

@@ -172,7 +172,11 @@ void Canvas::PutText(int x, int y, std::string_view text) {
     SetBkColor(dc_, ResolveColor(brush_.color));
   }
   SetTextAlign(dc_, TA_LEFT | TA_TOP | TA_NOUPDATECP);
+  // Text ignores the mix mode, but Wine draws underline and strike-out as polygons under it: a
+  // pen left inverting by the drawing before must not invert them.
+  const int mix = SetROP2(dc_, R2_COPYPEN);
   ExtTextOutA(dc_, x, y, 0, nullptr, text.data(), static_cast<UINT>(text.size()), nullptr);
+  SetROP2(dc_, mix);
 }
 
 SIZE Canvas::TextExtent(std::string_view text) {

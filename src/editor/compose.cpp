@@ -1,0 +1,226 @@
+// The composition pass. The composed picture is always what copying the base picture and drawing
+// every line in list order, then every label, the selected ones in their selected form, gives.
+// A pass redraws only the rectangles that changed since the pass before: those an annotation
+// covered then or covers now, when it came, went, moved, or changed its look or selection. There
+// it copies the base picture back, draws clipped every annotation that can reach them, in list
+// order, and copies just those rectangles to PB1.
+#include <windows.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "editor/editor.h"
+
+namespace quillora {
+
+namespace {
+
+bool SameLine(const LineRecord& a, const LineRecord& b) {
+  return a.StartX == b.StartX && a.StartY == b.StartY && a.EndX == b.EndX && a.EndY == b.EndY &&
+         a.Width == b.Width && a.Color == b.Color && a.Arrow == b.Arrow;
+}
+
+bool MeetsAny(const Box& b, const std::vector<Box>& boxes) {
+  for (const Box& d : boxes)
+    if (b.Meets(d)) return true;
+  return false;
+}
+
+bool LineMeetsAny(const LineRecord& line, const std::vector<Box>& boxes) {
+  for (const Box& d : boxes)
+    if (LineMeets(line, d)) return true;
+  return false;
+}
+
+void CopyBox(HDC to, HDC from, const Box& b) {
+  BitBlt(to, static_cast<int>(b.left), static_cast<int>(b.top), static_cast<int>(b.right - b.left),
+         static_cast<int>(b.bottom - b.top), from, static_cast<int>(b.left),
+         static_cast<int>(b.top), SRCCOPY);
+}
+
+// Matches the records of a list against those shown before, by address. Calls `kept` for each
+// record shown before and still listed, `added` for each new one and `gone` for each one that left;
+// false when the records that stayed are no longer in the order they were drawn in.
+template <class Item, class Shown, class Kept, class Added, class Gone>
+bool Match(const std::vector<std::unique_ptr<Item>>& list, const std::vector<Shown>& shown,
+           std::vector<size_t>& order, const std::function<const Item*(const Shown&)>& key,
+           Kept kept, Added added, Gone gone) {
+  order.resize(shown.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::less<const Item*> less;
+  std::sort(order.begin(), order.end(),
+            [&](size_t a, size_t b) { return less(key(shown[a]), key(shown[b])); });
+  std::vector<bool> stayed(shown.size(), false);
+  size_t previous = 0;
+  bool any = false;
+  for (const auto& item : list) {
+    auto it = std::lower_bound(order.begin(), order.end(), item.get(),
+                               [&](size_t i, const Item* p) { return less(key(shown[i]), p); });
+    if (it != order.end() && key(shown[*it]) == item.get()) {
+      if (any && *it < previous) return false;
+      previous = *it;
+      any = true;
+      stayed[*it] = true;
+      kept(*item, shown[*it]);
+    } else {
+      added(*item);
+    }
+  }
+  for (size_t i = 0; i < shown.size(); ++i)
+    if (!stayed[i]) gone(shown[i]);
+  return true;
+}
+
+}  // namespace
+
+void TScrivletForm1::ComposeFull() {
+  composeAll_ = true;
+  ComposePicture();
+}
+
+TScrivletForm1::ShownLabel TScrivletForm1::Shown(const TMoji& label, bool selected,
+                                                 const ShownLabel* before) {
+  ShownLabel s{&label, label.Text, label.Font, label.BkColor, label.X, label.Y, selected, {}};
+  if (before && before->text == label.Text && before->font == label.Font) {
+    s.box = before->box.Shifted(int64_t{label.X} - before->x, int64_t{label.Y} - before->y);
+  } else {
+    const TMoji::Bounds b = label.PaintedBounds(composedImage.GetCanvas());
+    s.box = {b.left, b.top, b.right, b.bottom};
+  }
+  return s;
+}
+
+bool TScrivletForm1::DiffLines(const Box& picture) {
+  auto changed = [&](const LineRecord& line, ShownLine& was) {
+    const bool selected = &line == selectedLine;
+    if (SameLine(was.drawn, line) && was.selected == selected) return;
+    AddLineBoxes(was.drawn, picture, dirty_);
+    AddLineBoxes(line, picture, dirty_);
+    was.drawn = line;
+    was.selected = selected;
+  };
+  bool same = lines.size() == shownLines_.size();
+  for (size_t i = 0; same && i < lines.size(); ++i) same = lines[i].get() == shownLines_[i].record;
+  if (same) {
+    for (size_t i = 0; i < lines.size(); ++i) changed(*lines[i], shownLines_[i]);
+    return true;
+  }
+  std::vector<ShownLine> next;
+  next.reserve(lines.size());
+  const bool ordered = Match<LineRecord, ShownLine>(
+      lines, shownLines_, order_, [](const ShownLine& s) { return s.record; },
+      [&](const LineRecord& line, const ShownLine& was) {
+        next.push_back(was);
+        changed(line, next.back());
+      },
+      [&](const LineRecord& line) {
+        AddLineBoxes(line, picture, dirty_);
+        next.push_back({&line, line, &line == selectedLine});
+      },
+      [&](const ShownLine& was) { AddLineBoxes(was.drawn, picture, dirty_); });
+  if (ordered) shownLines_ = std::move(next);
+  return ordered;
+}
+
+bool TScrivletForm1::DiffLabels(const Box& picture) {
+  auto changed = [&](const TMoji& label, ShownLabel& was) {
+    const bool selected = &label == selectedText;
+    if (was.text == label.Text && was.font == label.Font && was.background == label.BkColor &&
+        was.x == label.X && was.y == label.Y && was.selected == selected)
+      return;
+    AddBox(dirty_, was.box.Intersect(picture));
+    was = Shown(label, selected, &was);
+    AddBox(dirty_, was.box.Intersect(picture));
+  };
+  bool same = texts.size() == shownLabels_.size();
+  for (size_t i = 0; same && i < texts.size(); ++i) same = texts[i].get() == shownLabels_[i].label;
+  if (same) {
+    for (size_t i = 0; i < texts.size(); ++i) changed(*texts[i], shownLabels_[i]);
+    return true;
+  }
+  std::vector<ShownLabel> next;
+  next.reserve(texts.size());
+  const bool ordered = Match<TMoji, ShownLabel>(
+      texts, shownLabels_, order_, [](const ShownLabel& s) { return s.label; },
+      [&](const TMoji& label, const ShownLabel& was) {
+        next.push_back(was);
+        changed(label, next.back());
+      },
+      [&](const TMoji& label) {
+        next.push_back(Shown(label, &label == selectedText, nullptr));
+        AddBox(dirty_, next.back().box.Intersect(picture));
+      },
+      [&](const ShownLabel& was) { AddBox(dirty_, was.box.Intersect(picture)); });
+  if (ordered) shownLabels_ = std::move(next);
+  return ordered;
+}
+
+void TScrivletForm1::ComposePicture() {
+  if (composedImage.Empty()) return;
+  const Box picture{0, 0, composedImage.Width(), composedImage.Height()};
+  dirty_.clear();
+  if (!composeAll_ && picture.left == shownPicture_.left && picture.right == shownPicture_.right &&
+      picture.top == shownPicture_.top && picture.bottom == shownPicture_.bottom &&
+      DiffLines(picture) && DiffLabels(picture)) {
+    Recompose();
+    return;
+  }
+  composeAll_ = false;
+  shownPicture_ = picture;
+  qtk::Canvas& canvas = composedImage.GetCanvas();
+  canvas.Draw(0, 0, baseImage.DC(), baseImage.Width(), baseImage.Height());
+  shownLines_.clear();
+  for (const auto& line : lines) {
+    const bool selected = line.get() == selectedLine;
+    DrawLine(*line, selected);
+    shownLines_.push_back({line.get(), *line, selected});
+  }
+  // A label in the place it had keeps its measurement when its text and font stayed.
+  std::vector<ShownLabel> before;
+  before.swap(shownLabels_);
+  for (size_t i = 0; i < texts.size(); ++i) {
+    const TMoji& text = *texts[i];
+    const bool selected = &text == selectedText;
+    text.Draw(canvas, selected);
+    const bool same = i < before.size() && before[i].label == &text;
+    shownLabels_.push_back(Shown(text, selected, same ? &before[i] : nullptr));
+  }
+  screenOnly_.clear();
+  dirty_.assign(1, picture);  // what went to the screen
+  if (PB1.Handle())
+    PB1.GetCanvas().Draw(0, 0, composedImage.DC(), composedImage.Width(), composedImage.Height());
+}
+
+// Redraws the dirty rectangles: the base picture, then every annotation that can reach one of
+// them, in the order of the whole pass, clipped to them all, so each pixel there gets what the
+// whole pass gives it (an inverting selected form included).
+void TScrivletForm1::Recompose() {
+  const Box picture = shownPicture_;
+  HDC dc = composedImage.DC();
+  if (!dirty_.empty()) {
+    for (const Box& b : dirty_) CopyBox(dc, baseImage.DC(), b);
+    qtk::GdiObject<HRGN> clip(CreateRectRgn(0, 0, 0, 0));
+    for (const Box& b : dirty_) {
+      qtk::GdiObject<HRGN> piece(CreateRectRgn(static_cast<int>(b.left), static_cast<int>(b.top),
+                                               static_cast<int>(b.right),
+                                               static_cast<int>(b.bottom)));
+      CombineRgn(clip.get(), clip.get(), piece.get(), RGN_OR);
+    }
+    SelectClipRgn(dc, clip.get());
+    for (const auto& line : lines)
+      if (LineMeetsAny(*line, dirty_)) DrawLine(*line, line.get() == selectedLine);
+    qtk::Canvas& canvas = composedImage.GetCanvas();
+    for (size_t i = 0; i < texts.size(); ++i)
+      if (MeetsAny(shownLabels_[i].box, dirty_)) texts[i]->Draw(canvas, shownLabels_[i].selected);
+    SelectClipRgn(dc, nullptr);
+  }
+  // The marker drawn on PB1 alone goes with the rectangles that changed.
+  for (const Box& b : screenOnly_) AddBox(dirty_, b.Intersect(picture));
+  screenOnly_.clear();
+  if (PB1.Handle()) {
+    HDC screen = PB1.GetCanvas().Handle();
+    for (const Box& b : dirty_) CopyBox(screen, dc, b);
+  }
+}
+
+}  // namespace quillora
