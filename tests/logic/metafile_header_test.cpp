@@ -66,6 +66,7 @@ TEST(PlaceableHeader, BrokenFiles_Should_BeRefused) {
       File(100, 50, 0, 12),   // no units per inch
       File(100, 50, 96, 8),   // smaller than its own header
       File(100, 50, 96, 24),  // more than the whole file
+      File(100, 50, 96, 13),  // more than is there, less than the whole file: records cut off
       File(100, 50, 96, 0x80000000u),
   };
   for (size_t i = 0; i < std::size(cases); ++i) EXPECT_FALSE(ReadPlaceable(cases[i])) << i;

@@ -249,7 +249,14 @@ private:
   int CloseWithEachAnswer() {
     last_ = "final close";
     ReachEditor();
-    if (HWND p = Picture()) Drag(p, {10, 10}, {60, 40});  // something unsaved, so that it asks
+    // Something unsaved, so that it asks: the line tool from the picture's menu, and a line.
+    if (HWND p = Picture()) {
+      Click(p, 30, 30, true);
+      Wait(300);
+      for (int i = 0; i < 3; ++i) Keys(nullptr, {VK_DOWN});
+      Keys(nullptr, {VK_RETURN});
+      Drag(p, {10, 10}, {60, 40});
+    }
     for (int answer : {IDCANCEL, IDNO}) {
       Keys(program_.editor, {VK_MENU, VK_F4});
       const Box box = WaitBox(program_, 5000);

@@ -38,7 +38,9 @@ std::optional<Placeable> ReadPlaceable(std::span<const uint8_t> file) {
   if ((type != 1 && type != 2) || headerWords != kMetaHeaderSize / 2) return {};
   const uint64_t declared = uint64_t{U32(file, p.offset + 6)} * 2;
   const size_t present = (file.size() - p.offset) & ~size_t{1};  // the system takes whole words
-  if (declared < kMetaHeaderSize || declared > file.size()) return {};
+  // Either the size counts the metafile alone and its bytes are all there, or it counts the
+  // whole file, placeable header included. A size between the two means records are missing.
+  if (declared < kMetaHeaderSize || (declared > present && declared != file.size())) return {};
   p.bytes = declared <= present ? static_cast<size_t>(declared) : present;
   return p;
 }

@@ -19,7 +19,7 @@ struct Placeable {
 // Reads the placeable header and the METAHEADER behind it. A header size that also counts the
 // placeable header (some writers do that) is read as the system reads it: the bytes that are
 // present are the metafile. Nothing for a file without both headers, a zero extent or unit, or
-// a size that does not fit the file even so.
+// a size that fits neither reading (records cut off).
 std::optional<Placeable> ReadPlaceable(std::span<const uint8_t> file);
 
 // The picture's size in pixels at the screen's logical inch, rounded as MulDiv rounds; nothing
