@@ -248,6 +248,8 @@ private:
   // cancelled save dialog during the run.)
   int CloseWithEachAnswer() {
     last_ = "final close";
+    closing_ = true;
+    AnswerEverything();
     ReachEditor();
     // Something unsaved, so that it asks: the line tool from the picture's menu, and a line.
     if (HWND p = Picture()) {
@@ -260,7 +262,10 @@ private:
     for (int answer : {IDCANCEL, IDNO}) {
       Keys(program_.editor, {VK_MENU, VK_F4});
       const Box box = WaitBox(program_, 5000);
-      if (!box.hwnd || box.title != "確認") return Fail("the close did not ask");
+      if (!box.hwnd || box.title != "確認") {
+        std::printf("soak: instead of the question: \"%s\" %s\n", box.title.c_str(), box.text.c_str());
+        return Fail("the close did not ask");
+      }
       Answer(box, answer);
       if (answer == IDCANCEL && !program_.Running()) return Fail("the close was cancelled, yet the program ended");
     }
