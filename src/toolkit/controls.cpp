@@ -94,19 +94,31 @@ void RadioGroup::Create(HWND parent, int x, int y, int width, int height,
                caption);
   buttons_.clear();
   if (items.empty()) return;
-  const int top = 18, bottom = 6, left = 8;
-  int n = static_cast<int>(items.size());
-  int step = std::max(16, (height - top - bottom) / n);
+  const int n = static_cast<int>(items.size());
   for (int i = 0; i < n; ++i) {
     DWORD style = kChild | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0);
-    HWND b = CreateWindowExA(0, "BUTTON", items[i].c_str(), style, left, top + i * step,
-                             std::max(0, width - 2 * left), std::min(step, 20), hwnd_,
+    HWND b = CreateWindowExA(0, "BUTTON", items[i].c_str(), style, 0, 0, 0, 0, hwnd_,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(100 + i)),
                              Application::Get().Instance(), nullptr);
     if (!b) throw std::runtime_error("cannot create radio button");
     SendFont(b, hwnd_);
     buttons_.push_back(b);
   }
+  const int top = 18, bottom = 6, left = 8;
+  const int step = std::max(16, (height - top - bottom) / n);
+  PlaceItems(left, top, step, std::max(0, width - 2 * left), std::min(step, 20));
+}
+
+void RadioGroup::PlaceItems(int left, int top, int step, int width, int height) {
+  items_ = {left, top, step, width, height};
+  for (int i = 0; i < static_cast<int>(buttons_.size()); ++i)
+    SetWindowPos(buttons_[i], nullptr, Scale(left), Scale(top + i * step), Scale(width),
+                 Scale(height), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void RadioGroup::OnDpiChanged() {
+  Window::OnDpiChanged();
+  PlaceItems(items_.left, items_.top, items_.step, items_.width, items_.height);
 }
 
 void RadioGroup::SetItemIndex(int index) {
@@ -264,16 +276,28 @@ LRESULT SpinEdit::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 void StatusBar::Create(HWND parent, const std::vector<int>& widths) {
   CreateSystem(STATUSCLASSNAMEA, kChild | CCS_BOTTOM, 0, parent, 0, 0, 0, 0);
+  SetDesignPlacement(DesignPlacement::None);  // it sits on its parent's bottom edge by itself
+  widths_ = widths;
+  ApplyParts();
+  texts_.assign(std::max<size_t>(1, widths_.size()), std::string());
+  SendMessageA(hwnd_, WM_SIZE, 0, 0);
+}
+
+void StatusBar::ApplyParts() {
   std::vector<int> edges;
   int right = 0;
-  for (size_t i = 0; i < widths.size(); ++i) {
-    right += widths[i];
+  for (size_t i = 0; i < widths_.size(); ++i) {
+    right += widths_[i];
     // The last panel reaches the right edge of the bar.
-    edges.push_back(i + 1 == widths.size() ? -1 : right);
+    edges.push_back(i + 1 == widths_.size() ? -1 : Scale(right));
   }
   if (edges.empty()) edges.push_back(-1);
   SendMessageA(hwnd_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
-  texts_.assign(edges.size(), std::string());
+}
+
+void StatusBar::OnDpiChanged() {
+  Window::OnDpiChanged();
+  ApplyParts();
   SendMessageA(hwnd_, WM_SIZE, 0, 0);
 }
 
