@@ -161,7 +161,18 @@ void Edit::Create(HWND parent, int x, int y, int width, int height, Args args) {
   // Read-only displays are skipped by Tab.
   DWORD style = kChild | ES_AUTOHSCROLL | (args.readOnly ? ES_READONLY : WS_TABSTOP);
   CreateSystem("EDIT", style, args.border ? WS_EX_CLIENTEDGE : 0, parent, x, y, width, height);
-  if (args_.autoSize) SetSize(width, FitHeight());
+  FitToFont();
+}
+
+// The height follows the font (in place: the window stays re-laid at a change of density).
+void Edit::FitToFont() {
+  if (args_.autoSize && hwnd_)
+    SetWindowPos(hwnd_, nullptr, 0, 0, Width(), FitHeight(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Edit::OnDpiChanged() {
+  Window::OnDpiChanged();
+  FitToFont();
 }
 
 int Edit::FitHeight() const {
@@ -177,7 +188,7 @@ int Edit::FitHeight() const {
 
 void Edit::SetFont(const FontSpec& font) {
   Window::SetFont(font);
-  if (args_.autoSize && hwnd_) SetSize(Width(), FitHeight());
+  FitToFont();
 }
 
 bool Edit::OnCommand(WORD code, WORD id) {

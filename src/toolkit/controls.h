@@ -72,12 +72,14 @@ public:
   // Height that fits the font (for auto-sized edits).
   int FitHeight() const;
   void SetFont(const FontSpec& font);  // re-fits an auto-sized edit
+  void OnDpiChanged() override;
 
 protected:
   bool OnCommand(WORD code, WORD id) override;
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
+  void FitToFont();
   Args args_;
 };
 
