@@ -87,6 +87,23 @@ bool CheckBox::OnCommand(WORD code, WORD id) {
 
 // --- RadioGroup ---
 
+namespace {
+
+// The width of a control's caption in the control's own font.
+int CaptionWidth(HWND control) {
+  char text[256] = {};
+  const int length = GetWindowTextA(control, text, sizeof(text));
+  HDC dc = GetDC(control);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  GetTextExtentPoint32A(dc, text, length, &size);
+  SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  return size.cx;
+}
+
+}  // namespace
+
 // The group box is the radio buttons' parent, so they form one auto-radio group of siblings.
 void RadioGroup::Create(HWND parent, int x, int y, int width, int height,
                         const std::string& caption, const std::vector<std::string>& items) {
@@ -109,11 +126,25 @@ void RadioGroup::Create(HWND parent, int x, int y, int width, int height,
   PlaceItems(left, top, step, std::max(0, width - 2 * left), std::min(step, 20));
 }
 
+// Fonts do not grow exactly with the density (a 15-pixel face may be as wide as a 16-pixel one), so
+// an item whose caption outgrows its scaled width takes room from the group's margins, within the
+// box's frame; at 96 dpi, or while the caption fits, the item keeps its scaled rectangle.
 void RadioGroup::PlaceItems(int left, int top, int step, int width, int height) {
   items_ = {left, top, step, width, height};
-  for (int i = 0; i < static_cast<int>(buttons_.size()); ++i)
-    SetWindowPos(buttons_[i], nullptr, Scale(left), Scale(top + i * step), Scale(width),
-                 Scale(height), SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT box{};
+  GetClientRect(hwnd_, &box);
+  const int frame = 2;
+  for (int i = 0; i < static_cast<int>(buttons_.size()); ++i) {
+    int x = Scale(left), w = Scale(width);
+    const int need = CaptionWidth(buttons_[i]);
+    if (Dpi() != kDesignDpi && need > w) {
+      const int right = std::min<int>(x + need, std::max<int>(x + w, box.right - frame));
+      x = std::min(x, std::max(frame, right - need));
+      w = right - x;
+    }
+    SetWindowPos(buttons_[i], nullptr, x, Scale(top + i * step), w, Scale(height),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 void RadioGroup::OnDpiChanged() {
