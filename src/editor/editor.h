@@ -176,6 +176,7 @@ protected:
   bool CloseQuery() override;
   void OnClose() override;
   void OnResize() override;
+  void OnFormDpiChanged() override;
   void PreviewKey(UINT msg, WPARAM key) override;
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 

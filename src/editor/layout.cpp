@@ -174,7 +174,7 @@ void TScrivletForm1::CreateControls() {
 }
 
 void TScrivletForm1::CreateToolBar() {
-  glyphs_ = CreateGlyphStrip();
+  glyphs_ = CreateGlyphStrip(FormDpi());
   ToolBar1.Create(CoolBar1.Handle(), glyphs_.get(), kGlyphCount);
   using Args = qtk::ToolBar::ButtonArgs;
   auto push = [](const char* name, qtk::Action* a) {
@@ -338,5 +338,15 @@ void TScrivletForm1::LayoutBands() {
 }
 
 void TScrivletForm1::OnResize() { LayoutBands(); }
+
+// Moved to a screen of another density: the controls were re-laid from their 96-dpi bounds and
+// fonts; the glyphs are drawn anew at their new size, the bands fitted again.
+void TScrivletForm1::OnFormDpiChanged() {
+  glyphs_ = CreateGlyphStrip(FormDpi());
+  ToolBar1.SetGlyphs(glyphs_.get(), kGlyphCount);
+  CoolBar1.RefreshBands();
+  AdjustTextPanel();
+  LayoutBands();
+}
 
 }  // namespace quillora

@@ -41,7 +41,7 @@ void TScrivletForm1::InsTextChange() { TextOKButton.SetEnabled(true); }
 void TScrivletForm1::DrawTextPoint() {
   qtk::Canvas& canvas = PB1.GetCanvas();
   canvas.SetPenMode(qtk::PenMode::Not);
-  canvas.SetPenWidth(4);
+  canvas.SetPenWidth(PB1.Scale(4));  // a screen-only mark: as wide as the other controls are scaled
   // The bar is vertical: bringing its ends to the box just around PB1 leaves every visible pixel
   // as it was and keeps GDI's numbers small for a point far outside.
   constexpr int64_t kMargin = 8;

@@ -61,12 +61,7 @@ void TScrivletForm0::Create(TScrivletForm1* editorWindow) {
                     {"スクリーン全体", "アクティブウィンドウ", "クリップボード", "エディタの起動のみ"});
   ModeSelect.SetFont(Font());
   // Four items share the 73-pixel box below its caption evenly, in the window's font.
-  const WPARAM font = static_cast<WPARAM>(SendMessageA(ModeSelect.Handle(), WM_GETFONT, 0, 0));
-  for (int i = 0; i < 4; ++i) {
-    HWND item = ModeSelect.ItemHandle(i);
-    SendMessageA(item, WM_SETFONT, font, TRUE);
-    SetWindowPos(item, nullptr, 6, 14 + i * 14, 127, 14, SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  ModeSelect.PlaceItems(6, 14, 14, 127, 14);
   ModeSelect.SetItemIndex(0);
   NG.Create(Handle(), 97, 88, 50, 25, "N G");
   NG.SetFont(Font());

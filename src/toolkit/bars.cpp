@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "toolkit/action.h"
@@ -12,8 +13,7 @@ namespace qtk {
 
 namespace {
 
-constexpr int kGlyphSize = 16;
-constexpr int kButtonSize = 24;
+constexpr int kButtonSize = 24;  // at 96 dpi
 constexpr COLORREF kKeyColor = RGB(255, 255, 255);
 
 // The strip's pixels as 32-bit top-down rows (0x00RRGGBB).
@@ -42,9 +42,10 @@ BitmapObject MakeBitmap(const std::vector<uint32_t>& pixels, int width, int heig
 
 // Adding with a mask blackens the key colour in the source, so the lists are filled from copies
 // and the caller's strip stays as it was.
+// The glyphs are square: the strip's height is their size.
 HIMAGELIST MakeImageList(const std::vector<uint32_t>& pixels, int width, int height) {
-  int count = std::max(1, width / kGlyphSize);
-  HIMAGELIST list = ImageList_Create(kGlyphSize, kGlyphSize, ILC_COLOR24 | ILC_MASK, count, 0);
+  int count = std::max(1, width / height);
+  HIMAGELIST list = ImageList_Create(height, height, ILC_COLOR24 | ILC_MASK, count, 0);
   BitmapObject copy = MakeBitmap(pixels, width, height);
   ImageList_AddMasked(list, copy.get(), kKeyColor);
   return list;
@@ -85,11 +86,23 @@ void ToolBar::Create(HWND parent, HBITMAP glyphs, int glyphCount) {
                WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS |
                    CCS_NODIVIDER | CCS_NORESIZE | CCS_NOPARENTALIGN,
                0, parent, 0, 0, 0, kButtonSize);
+  SetDesignPlacement(DesignPlacement::None);  // the band bar places it
   SendMessageA(hwnd_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  SetGlyphs(glyphs, glyphCount);
+}
+
+void ToolBar::SetGlyphs(HBITMAP glyphs, int glyphCount) {
+  SendMessageA(hwnd_, TB_SETIMAGELIST, 0, 0);
+  SendMessageA(hwnd_, TB_SETHOTIMAGELIST, 0, 0);
+  SendMessageA(hwnd_, TB_SETDISABLEDIMAGELIST, 0, 0);
+  if (images_) ImageList_Destroy(std::exchange(images_, nullptr));
+  if (disabledImages_) ImageList_Destroy(std::exchange(disabledImages_, nullptr));
+  int glyphSize = 16;
   if (glyphs && glyphCount > 0) {
     int width = 0, height = 0;
     std::vector<uint32_t> pixels = ReadPixels(glyphs, width, height);
-    width = std::min(width, glyphCount * kGlyphSize);
+    glyphSize = std::max(1, height);
+    width = std::min(width, glyphCount * glyphSize);
     if (width > 0 && height > 0) {
       // Keep only the glyphs asked for: the rows are cut to the first glyphCount images.
       int fullWidth = static_cast<int>(pixels.size()) / height;
@@ -101,10 +114,24 @@ void ToolBar::Create(HWND parent, HBITMAP glyphs, int glyphCount) {
       disabledImages_ = MakeImageList(Greyed(cut), width, height);
     }
   }
+  SendMessageA(hwnd_, TB_SETBITMAPSIZE, 0, MAKELONG(glyphSize, glyphSize));
   SendMessageA(hwnd_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_));
   SendMessageA(hwnd_, TB_SETHOTIMAGELIST, 0, reinterpret_cast<LPARAM>(images_));
   SendMessageA(hwnd_, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(disabledImages_));
-  SendMessageA(hwnd_, TB_SETBUTTONSIZE, 0, MAKELONG(kButtonSize, kButtonSize));
+  SendMessageA(hwnd_, TB_SETBUTTONSIZE, 0, MAKELONG(Scale(kButtonSize), Scale(kButtonSize)));
+  // Separators (and the windows on them) keep their widths at the new density.
+  for (const Button& b : buttons_) {
+    if (b.args.separatorWidth <= 0) continue;
+    TBBUTTONINFOA info{sizeof(info)};
+    info.dwMask = TBIF_SIZE;
+    info.cx = static_cast<WORD>(Scale(b.args.separatorWidth));
+    SendMessageA(hwnd_, TB_SETBUTTONINFOA, b.id, reinterpret_cast<LPARAM>(&info));
+  }
+  if (buttons_.empty()) return;
+  SendMessageA(hwnd_, TB_AUTOSIZE, 0, 0);
+  PlaceControls();
+  SIZE ideal = IdealSize();
+  SetSize(ideal.cx, ideal.cy);
 }
 
 void ToolBar::AddButton(ButtonArgs args) {
@@ -114,7 +141,7 @@ void ToolBar::AddButton(ButtonArgs args) {
   tb.idCommand = b.id;
   tb.iString = -1;
   if (a.separatorWidth > 0) {
-    tb.iBitmap = a.separatorWidth;
+    tb.iBitmap = Scale(a.separatorWidth);
     tb.fsStyle = BTNS_SEP;
   } else {
     tb.iBitmap = a.glyph >= 0 ? a.glyph : a.action ? a.action->Glyph() : I_IMAGENONE;
@@ -150,6 +177,7 @@ void ToolBar::AddControl(Window& control, int width) {
   AddButton(std::move(sep));
   buttons_.back().control = control.Handle();
   SetParent(control.Handle(), hwnd_);
+  control.SetDesignPlacement(DesignPlacement::SizeOnly);
   PlaceControls();
   SIZE ideal = IdealSize();
   SetSize(ideal.cx, ideal.cy);
@@ -273,7 +301,7 @@ std::string ToolBar::HintAt(POINT client) const {
 SIZE ToolBar::IdealSize() const {
   SIZE size{};
   SendMessageA(hwnd_, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&size));
-  size.cy = std::max<LONG>(size.cy, kButtonSize);
+  size.cy = std::max<LONG>(size.cy, Scale(kButtonSize));
   for (const Button& b : buttons_) {
     if (!b.control || !IsWindow(b.control)) continue;
     RECT r{};
@@ -316,21 +344,41 @@ void CoolBar::Create(HWND parent) {
                WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | RBS_VARHEIGHT |
                    RBS_BANDBORDERS | CCS_NODIVIDER | CCS_TOP,
                0, parent, 0, 0, 0, 0);
+  SetDesignPlacement(DesignPlacement::None);  // it sits on its parent's top edge by itself
   REBARINFO info{sizeof(info), 0, nullptr};
   SendMessageA(hwnd_, RB_SETBARINFO, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 // Every band starts a row of its own, so the bands stack from top to bottom.
 void CoolBar::AddBand(Window& child, int minHeight) {
+  bandHeights_.push_back(minHeight);
+  child.SetDesignPlacement(DesignPlacement::SizeOnly);
   REBARBANDINFOA band{};
   band.cbSize = REBARBANDINFOA_V6_SIZE;
   band.fMask = RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_STYLE | RBBIM_SIZE;
   band.fStyle = RBBS_CHILDEDGE | RBBS_NOGRIPPER | RBBS_BREAK;
   band.hwndChild = child.Handle();
   band.cxMinChild = static_cast<UINT>(std::max(0, child.Width()));
-  band.cyMinChild = static_cast<UINT>(std::max(0, minHeight));
+  band.cyMinChild = static_cast<UINT>(std::max(0, Scale(minHeight)));
   band.cx = band.cxMinChild;
   SendMessageA(hwnd_, RB_INSERTBANDA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&band));
+}
+
+void CoolBar::RefreshBands() {
+  const int count = static_cast<int>(SendMessageA(hwnd_, RB_GETBANDCOUNT, 0, 0));
+  for (int i = 0; i < count && i < static_cast<int>(bandHeights_.size()); ++i) {
+    REBARBANDINFOA band{};
+    band.cbSize = REBARBANDINFOA_V6_SIZE;
+    band.fMask = RBBIM_CHILD;
+    if (!SendMessageA(hwnd_, RB_GETBANDINFOA, i, reinterpret_cast<LPARAM>(&band))) continue;
+    RECT child{};
+    GetWindowRect(band.hwndChild, &child);
+    band.fMask = RBBIM_CHILDSIZE | RBBIM_SIZE;
+    band.cxMinChild = static_cast<UINT>(std::max<LONG>(0, child.right - child.left));
+    band.cyMinChild = static_cast<UINT>(std::max(0, Scale(bandHeights_[i])));
+    band.cx = band.cxMinChild;
+    SendMessageA(hwnd_, RB_SETBANDINFOA, i, reinterpret_cast<LPARAM>(&band));
+  }
 }
 
 void CoolBar::SetBandMinHeight(int index, int minHeight) {
@@ -340,6 +388,8 @@ void CoolBar::SetBandMinHeight(int index, int minHeight) {
   if (!SendMessageA(hwnd_, RB_GETBANDINFOA, index, reinterpret_cast<LPARAM>(&band))) return;
   band.cyMinChild = static_cast<UINT>(std::max(0, minHeight));
   SendMessageA(hwnd_, RB_SETBANDINFOA, index, reinterpret_cast<LPARAM>(&band));
+  if (index >= 0 && index < static_cast<int>(bandHeights_.size()))
+    bandHeights_[index] = MulDiv(minHeight, kDesignDpi, Dpi());
 }
 
 int CoolBar::BarHeight() const {

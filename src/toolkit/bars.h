@@ -13,7 +13,7 @@ namespace qtk {
 
 class Action;
 
-// Tool bar of 16 x 16 glyphs. Buttons run an action, or belong to a group of toggle buttons of
+// Tool bar of square glyphs (16 x 16 at 96 dpi). Buttons run an action, or belong to a group of toggle buttons of
 // which at most one is down.
 class ToolBar : public Window {
 public:
@@ -27,13 +27,16 @@ public:
     bool allowAllUp = true;          // a toggle that may be clicked up, leaving none down
     bool visible = true;
     std::function<void()> onClick;   // toggle button
-    int separatorWidth = 0;          // > 0: a separator of that width
+    int separatorWidth = 0;          // > 0: a separator of that width (at 96 dpi)
   };
   ~ToolBar() override;
-  // glyphs: a 24-bit bitmap strip of 16 x 16 images (white-keyed background is fine).
+  // glyphs: a 24-bit bitmap strip of square images as high as the strip (white-keyed background
+  // is fine). Buttons are 24 x 24 at 96 dpi.
   void Create(HWND parent, HBITMAP glyphs, int glyphCount);
+  // New glyphs (drawn for another density); buttons, separators and windows on them re-laid.
+  void SetGlyphs(HBITMAP glyphs, int glyphCount);
   void AddButton(ButtonArgs args);
-  // Puts a window (a panel) after the buttons.
+  // Puts a window (a panel) after the buttons, on a separator `width` wide at 96 dpi.
   void AddControl(Window& control, int width);
 
   bool Down(const std::string& name) const;
@@ -69,14 +72,21 @@ private:
 class CoolBar : public Window {
 public:
   void Create(HWND parent);
+  // minHeight is for a 96-dpi screen.
   void AddBand(Window& child, int minHeight);
+  // In screen pixels.
   void SetBandMinHeight(int band, int minHeight);
+  // After a change of density: the bands take their children's widths and their heights anew.
+  void RefreshBands();
   int BarHeight() const;
   // Fired when the bar's height changes (the owner re-lays out).
   std::function<void()> onHeightChange;
 
 protected:
   bool OnNotify(NMHDR* header, LRESULT& result) override;
+
+private:
+  std::vector<int> bandHeights_;  // at 96 dpi
 };
 
 }  // namespace qtk

@@ -75,7 +75,7 @@ LRESULT ColorGrid::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         FrameRect(dc, &cell, frame.get());
       }
       RECT fg = CellRect(rc, foreground_);
-      FontObject font = CreateFontObject(Font());
+      FontObject font = CreateFontObject(ScaledFont());
       {
         SelectScope scope(dc, font.get());
         SetBkMode(dc, TRANSPARENT);

@@ -87,6 +87,23 @@ bool CheckBox::OnCommand(WORD code, WORD id) {
 
 // --- RadioGroup ---
 
+namespace {
+
+// The width of a control's caption in the control's own font.
+int CaptionWidth(HWND control) {
+  char text[256] = {};
+  const int length = GetWindowTextA(control, text, sizeof(text));
+  HDC dc = GetDC(control);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  GetTextExtentPoint32A(dc, text, length, &size);
+  SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  return size.cx;
+}
+
+}  // namespace
+
 // The group box is the radio buttons' parent, so they form one auto-radio group of siblings.
 void RadioGroup::Create(HWND parent, int x, int y, int width, int height,
                         const std::string& caption, const std::vector<std::string>& items) {
@@ -94,19 +111,45 @@ void RadioGroup::Create(HWND parent, int x, int y, int width, int height,
                caption);
   buttons_.clear();
   if (items.empty()) return;
-  const int top = 18, bottom = 6, left = 8;
-  int n = static_cast<int>(items.size());
-  int step = std::max(16, (height - top - bottom) / n);
+  const int n = static_cast<int>(items.size());
   for (int i = 0; i < n; ++i) {
     DWORD style = kChild | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0);
-    HWND b = CreateWindowExA(0, "BUTTON", items[i].c_str(), style, left, top + i * step,
-                             std::max(0, width - 2 * left), std::min(step, 20), hwnd_,
+    HWND b = CreateWindowExA(0, "BUTTON", items[i].c_str(), style, 0, 0, 0, 0, hwnd_,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(100 + i)),
                              Application::Get().Instance(), nullptr);
     if (!b) throw std::runtime_error("cannot create radio button");
     SendFont(b, hwnd_);
     buttons_.push_back(b);
   }
+  const int top = 18, bottom = 6, left = 8;
+  const int step = std::max(16, (height - top - bottom) / n);
+  PlaceItems(left, top, step, std::max(0, width - 2 * left), std::min(step, 20));
+}
+
+// Fonts do not grow exactly with the density (a 15-pixel face may be as wide as a 16-pixel one), so
+// an item whose caption outgrows its scaled width takes room from the group's margins, within the
+// box's frame; at 96 dpi, or while the caption fits, the item keeps its scaled rectangle.
+void RadioGroup::PlaceItems(int left, int top, int step, int width, int height) {
+  items_ = {left, top, step, width, height};
+  RECT box{};
+  GetClientRect(hwnd_, &box);
+  const int frame = 2;
+  for (int i = 0; i < static_cast<int>(buttons_.size()); ++i) {
+    int x = Scale(left), w = Scale(width);
+    const int need = CaptionWidth(buttons_[i]);
+    if (Dpi() != kDesignDpi && need > w) {
+      const int right = std::min<int>(x + need, std::max<int>(x + w, box.right - frame));
+      x = std::min(x, std::max(frame, right - need));
+      w = right - x;
+    }
+    SetWindowPos(buttons_[i], nullptr, x, Scale(top + i * step), w, Scale(height),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+void RadioGroup::OnDpiChanged() {
+  Window::OnDpiChanged();
+  PlaceItems(items_.left, items_.top, items_.step, items_.width, items_.height);
 }
 
 void RadioGroup::SetItemIndex(int index) {
@@ -149,7 +192,18 @@ void Edit::Create(HWND parent, int x, int y, int width, int height, Args args) {
   // Read-only displays are skipped by Tab.
   DWORD style = kChild | ES_AUTOHSCROLL | (args.readOnly ? ES_READONLY : WS_TABSTOP);
   CreateSystem("EDIT", style, args.border ? WS_EX_CLIENTEDGE : 0, parent, x, y, width, height);
-  if (args_.autoSize) SetSize(width, FitHeight());
+  FitToFont();
+}
+
+// The height follows the font (in place: the window stays re-laid at a change of density).
+void Edit::FitToFont() {
+  if (args_.autoSize && hwnd_)
+    SetWindowPos(hwnd_, nullptr, 0, 0, Width(), FitHeight(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Edit::OnDpiChanged() {
+  Window::OnDpiChanged();
+  FitToFont();
 }
 
 int Edit::FitHeight() const {
@@ -165,7 +219,7 @@ int Edit::FitHeight() const {
 
 void Edit::SetFont(const FontSpec& font) {
   Window::SetFont(font);
-  if (args_.autoSize && hwnd_) SetSize(Width(), FitHeight());
+  FitToFont();
 }
 
 bool Edit::OnCommand(WORD code, WORD id) {
@@ -264,16 +318,28 @@ LRESULT SpinEdit::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 void StatusBar::Create(HWND parent, const std::vector<int>& widths) {
   CreateSystem(STATUSCLASSNAMEA, kChild | CCS_BOTTOM, 0, parent, 0, 0, 0, 0);
+  SetDesignPlacement(DesignPlacement::None);  // it sits on its parent's bottom edge by itself
+  widths_ = widths;
+  ApplyParts();
+  texts_.assign(std::max<size_t>(1, widths_.size()), std::string());
+  SendMessageA(hwnd_, WM_SIZE, 0, 0);
+}
+
+void StatusBar::ApplyParts() {
   std::vector<int> edges;
   int right = 0;
-  for (size_t i = 0; i < widths.size(); ++i) {
-    right += widths[i];
+  for (size_t i = 0; i < widths_.size(); ++i) {
+    right += widths_[i];
     // The last panel reaches the right edge of the bar.
-    edges.push_back(i + 1 == widths.size() ? -1 : right);
+    edges.push_back(i + 1 == widths_.size() ? -1 : Scale(right));
   }
   if (edges.empty()) edges.push_back(-1);
   SendMessageA(hwnd_, SB_SETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data()));
-  texts_.assign(edges.size(), std::string());
+}
+
+void StatusBar::OnDpiChanged() {
+  Window::OnDpiChanged();
+  ApplyParts();
   SendMessageA(hwnd_, WM_SIZE, 0, 0);
 }
 

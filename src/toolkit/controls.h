@@ -45,12 +45,16 @@ public:
   void SetItemIndex(int index);
   int ItemIndex() const;
   HWND ItemHandle(int index) const { return buttons_.at(index); }
+  // Puts the items one below the other, `step` apart from `top` (96-dpi pixels, in the group).
+  void PlaceItems(int left, int top, int step, int width, int height);
+  void OnDpiChanged() override;
 
 protected:
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
   std::vector<HWND> buttons_;
+  struct { int left, top, step, width, height; } items_{};
 };
 
 // Single-line edit (optionally read-only, with or without border).
@@ -68,12 +72,14 @@ public:
   // Height that fits the font (for auto-sized edits).
   int FitHeight() const;
   void SetFont(const FontSpec& font);  // re-fits an auto-sized edit
+  void OnDpiChanged() override;
 
 protected:
   bool OnCommand(WORD code, WORD id) override;
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
+  void FitToFont();
   Args args_;
 };
 
@@ -111,8 +117,11 @@ public:
   void Create(HWND parent, const std::vector<int>& widths);
   void SetPanelText(int panel, const std::string& text, bool centred = false);
   std::string PanelText(int panel) const;
+  void OnDpiChanged() override;
 
 private:
+  void ApplyParts();
+  std::vector<int> widths_;  // at 96 dpi
   std::vector<std::string> texts_;
 };
 

@@ -46,23 +46,69 @@ Window::~Window() {
   }
 }
 
+int SystemWindowDpi(HWND hwnd) {
+  using GetDpi = UINT(WINAPI*)(HWND);
+  static const auto getDpi = [] {
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    FARPROC proc = user32 ? GetProcAddress(user32, "GetDpiForWindow") : nullptr;
+    return reinterpret_cast<GetDpi>(reinterpret_cast<void*>(proc));
+  }();
+  if (hwnd && getDpi) return SaneDpi(static_cast<int>(getDpi(hwnd)));
+  return SystemDpi();
+}
+
+int SystemDpi() {
+  WindowDC screen(nullptr);
+  return SaneDpi(GetDeviceCaps(screen.get(), LOGPIXELSY));
+}
+
+int Window::Dpi() const {
+  HWND probe = hwnd_;
+  if (!probe) return SystemDpi();
+  if (auto* form = dynamic_cast<Form*>(FromHandle(GetAncestor(probe, GA_ROOT)))) return form->FormDpi();
+  return SystemWindowDpi(probe);
+}
+
+RECT Window::ScaledDesign(HWND parent, int x, int y, int width, int height) {
+  design_ = {x, y, width, height};
+  if (!parent) return design_;
+  designPlacement_ = DesignPlacement::Bounds;
+  int dpi = SystemDpi();
+  if (auto* form = dynamic_cast<Form*>(FromHandle(GetAncestor(parent, GA_ROOT)))) dpi = form->FormDpi();
+  return {ScaleToDpi(x, dpi), ScaleToDpi(y, dpi), ScaleToDpi(width, dpi), ScaleToDpi(height, dpi)};
+}
+
+void Window::OnDpiChanged() {
+  const RECT& d = design_;
+  if (designPlacement_ == DesignPlacement::Bounds)
+    SetWindowPos(hwnd_, nullptr, Scale(d.left), Scale(d.top), Scale(d.right), Scale(d.bottom),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  else if (designPlacement_ == DesignPlacement::SizeOnly)
+    SetWindowPos(hwnd_, nullptr, 0, 0, Scale(d.right), Scale(d.bottom),
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+  ApplyFont();
+}
+
 void Window::CreateCustom(const char* className, DWORD style, DWORD exStyle, HWND parent, int x,
                           int y, int width, int height, const std::string& text, UINT classStyle) {
   RegisterWindowClass(className, classStyle, nullptr, nullptr);
-  CreateWindowExA(exStyle, className, text.c_str(), style, x, y, width, height, parent, nullptr,
-                  Application::Get().Instance(), this);
+  const RECT r = ScaledDesign(parent, x, y, width, height);
+  CreateWindowExA(exStyle, className, text.c_str(), style, r.left, r.top, r.right, r.bottom, parent,
+                  nullptr, Application::Get().Instance(), this);
   if (!hwnd_) throw std::runtime_error(std::string("cannot create window ") + className);
 }
 
 void Window::CreateSystem(const char* className, DWORD style, DWORD exStyle, HWND parent, int x,
                           int y, int width, int height, const std::string& text) {
-  hwnd_ = CreateWindowExA(exStyle, className, text.c_str(), style, x, y, width, height, parent,
-                          nullptr, Application::Get().Instance(), nullptr);
+  const RECT r = ScaledDesign(parent, x, y, width, height);
+  hwnd_ = CreateWindowExA(exStyle, className, text.c_str(), style, r.left, r.top, r.right, r.bottom,
+                          parent, nullptr, Application::Get().Instance(), nullptr);
   if (!hwnd_) throw std::runtime_error(std::string("cannot create control ") + className);
   SetPropA(hwnd_, kWindowProp, this);
   SetWindowSubclass(hwnd_, SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
   subclassed_ = true;
   SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
+  if (Dpi() != SystemDpi()) ApplyFont();
 }
 
 // Binds `this` from the creation parameters at WM_NCCREATE, then forwards to the member.
@@ -201,10 +247,13 @@ void Window::SetVisible(bool visible) {
 bool Window::Visible() const { return hwnd_ && IsWindowVisible(hwnd_); }
 
 void Window::SetBounds(int x, int y, int width, int height) {
+  designPlacement_ = DesignPlacement::None;
   SetWindowPos(hwnd_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Window::SetSize(int width, int height) {
+  // A window that a bar places keeps its design width; its owner fits the rest after a re-lay.
+  if (designPlacement_ != DesignPlacement::SizeOnly) designPlacement_ = DesignPlacement::None;
   SetWindowPos(hwnd_, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
 }
 
@@ -270,8 +319,33 @@ void Window::UpdateTooltip() {
 void Window::SetFont(const FontSpec& font) {
   font_ = font;
   hasFont_ = true;
-  fontObj_ = CreateFontObject(font);
-  if (hwnd_) SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(fontObj_.get()), TRUE);
+  ApplyFont();
+}
+
+FontSpec Window::ScaledFont() const {
+  FontSpec f = font_;
+  f.height = Scale(f.height);
+  return f;
+}
+
+// Our font at the window's density; a system control without one of ours gets the system's GUI
+// font, which is made for the system's density, grown or shrunk to the window's.
+void Window::ApplyFont() {
+  if (!hwnd_) return;
+  FontObject next;
+  if (hasFont_) {
+    next = CreateFontObject(ScaledFont());
+  } else if (!subclassed_) {
+    return;
+  } else if (Dpi() != SystemDpi()) {
+    LOGFONTA lf{};
+    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
+    lf.lfHeight = MulDiv(lf.lfHeight, Dpi(), SystemDpi());
+    next = FontObject(CreateFontIndirectA(&lf));
+  }
+  HGDIOBJ font = next ? next.get() : GetStockObject(DEFAULT_GUI_FONT);
+  SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  fontObj_ = std::move(next);  // the old font is let go only when the window no longer uses it
 }
 
 void Window::SetColor(Color background) {
@@ -296,7 +370,8 @@ Form::~Form() {
 void Form::CreateForm(const char* className, const std::string& caption, DWORD style, DWORD exStyle,
                       int clientWidth, int clientHeight, HICON icon) {
   RegisterWindowClass(className, CS_DBLCLKS, icon, GetSysColorBrush(COLOR_BTNFACE));
-  RECT r{0, 0, clientWidth, clientHeight};
+  dpi_ = SystemDpi();
+  RECT r{0, 0, ScaleToDpi(clientWidth, dpi_), ScaleToDpi(clientHeight, dpi_)};
   AdjustWindowRectEx(&r, style, FALSE, exStyle);
   CreateCustom(className, style, exStyle, nullptr, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left,
                r.bottom - r.top, caption);
@@ -354,6 +429,25 @@ LRESULT Form::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SIZE:
       OnResize();
       return 0;
+    case WM_DPICHANGED: {
+      // Moved to a screen of another density: every window re-laid, parents first, then the form
+      // at the rectangle the system suggests.
+      dpi_ = SaneDpi(LOWORD(wp));
+      EnumChildWindows(
+          hwnd_,
+          [](HWND child, LPARAM) -> BOOL {
+            if (Window* w = FromHandle(child)) w->OnDpiChanged();
+            return TRUE;
+          },
+          0);
+      OnFormDpiChanged();
+      if (const auto* r = reinterpret_cast<const RECT*>(lp))
+        SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+      else
+        OnResize();
+      return 0;
+    }
     case WM_ACTIVATE:
       if (LOWORD(wp) == WA_INACTIVE) {
         HWND focus = GetFocus();

@@ -7,6 +7,7 @@
 
 #include "toolkit/color.h"
 #include "toolkit/gdi.h"
+#include "toolkit/logic/dpi_scale.h"
 
 namespace qtk {
 
@@ -31,8 +32,24 @@ public:
   bool Visible() const;
   void Show() { SetVisible(true); }
   void Hide() { SetVisible(false); }
+  // In screen pixels: the window is placed by the program from now on, not re-laid at a change
+  // of screen density (a window that a bar places keeps having its size re-laid).
   void SetBounds(int x, int y, int width, int height);
   void SetSize(int width, int height);
+
+  // The screen density the window is laid out for: its form's, else the system's.
+  int Dpi() const;
+  // A length given for a 96-dpi screen, at the window's density.
+  int Scale(int designPixels) const { return ScaleToDpi(designPixels, Dpi()); }
+  // The window's font with its height at the window's density.
+  FontSpec ScaledFont() const;
+  // Called on every window of a form that moved to a screen of another density, parents first.
+  // By default the position, size and font given at creation are scaled anew.
+  virtual void OnDpiChanged();
+  // What a change of density re-lays: the creation bounds (96-dpi pixels), only their size (a
+  // window that a bar places), or nothing (the program places it).
+  enum class DesignPlacement { None, Bounds, SizeOnly };
+  void SetDesignPlacement(DesignPlacement placement) { designPlacement_ = placement; }
   RECT Bounds() const;  // in the parent's client coordinates (screen for top-level windows)
   int Width() const;
   int Height() const;
@@ -56,7 +73,8 @@ public:
   void SetPopupMenu(Menu* menu) { popup_ = menu; }
   Menu* PopupMenu() const { return popup_; }
 
-  // Font and colours (edits, statics, buttons, check boxes and our own windows).
+  // Font and colours (edits, statics, buttons, check boxes and our own windows). The font's
+  // height is for a 96-dpi screen; the window shows it scaled to its density.
   void SetFont(const FontSpec& font);
   const FontSpec& Font() const { return font_; }
   void SetColor(Color background);
@@ -67,6 +85,8 @@ public:
   std::function<void(MouseButton, int x, int y)> onMouseDown;
 
 protected:
+  // Positions and sizes of child windows are for a 96-dpi screen and scaled to the density of
+  // the parent's form.
   void CreateCustom(const char* className, DWORD style, DWORD exStyle, HWND parent, int x, int y,
                     int width, int height, const std::string& text = "", UINT classStyle = 0);
   void CreateSystem(const char* className, DWORD style, DWORD exStyle, HWND parent, int x, int y,
@@ -83,6 +103,8 @@ protected:
 
   bool hasColor_ = false;
   HWND hwnd_ = nullptr;
+  DesignPlacement designPlacement_ = DesignPlacement::None;
+  RECT design_{};
 
 private:
   friend const char* RegisterWindowClass(const char*, UINT, HICON, HBRUSH);
@@ -95,6 +117,10 @@ private:
   std::string hint_;
   bool showHint_ = false;
   Menu* popup_ = nullptr;
+  void ApplyFont();
+  // Positions and sizes at creation, scaled from 96 dpi to the parent's density.
+  RECT ScaledDesign(HWND parent, int x, int y, int width, int height);
+
   FontSpec font_;
   bool hasFont_ = false;
   FontObject fontObj_;
@@ -126,20 +152,31 @@ public:
   // Asks the window to close: CloseQuery, then OnClose; the main window ends the program.
   void Close();
   void CenterOnScreen();
+  // The density the form is laid out for (the system's at creation, then its screen's).
+  int FormDpi() const { return dpi_; }
 
 protected:
   virtual bool CloseQuery() { return true; }
   virtual void OnClose() {}
   // The client area changed size.
   virtual void OnResize() {}
+  // The form moved to a screen of another density: every window of it was re-laid; the form
+  // re-lays what it places itself (it is then put at the system's suggested rectangle).
+  virtual void OnFormDpiChanged() {}
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
 private:
+  int dpi_ = kDesignDpi;
   bool keyPreview_ = false;
   HACCEL accel_ = nullptr;
   HWND tooltip_ = nullptr;
   HWND lastFocus_ = nullptr;
 };
+
+// The density of a window as the system reports it (GetDpiForWindow where there is one, else
+// the screen's LOGPIXELSY), and of the system.
+int SystemWindowDpi(HWND hwnd);
+int SystemDpi();
 
 // Registers a window class of ours once; returns its name.
 const char* RegisterWindowClass(const char* name, UINT style, HICON icon, HBRUSH background);

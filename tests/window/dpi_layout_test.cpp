@@ -1,0 +1,130 @@
+// Both windows at 96, 120, 144 and 192 dpi: at 96 every control where it always was, elsewhere
+// scaled within a pixel, and no caption or display cut off by its own control.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "launcher/launcher.h"
+#include "support/editor_fixture.h"
+#include "toolkit/logic/dpi_scale.h"
+
+namespace quillora::testing_support {
+namespace {
+
+struct Placed {
+  const char* name;
+  HWND hwnd;
+  RECT at96;      // x, y, width, height in the parent's client area; height < 0: not compared
+  bool hasText;   // its caption must fit its client width
+};
+
+// The window's caption measured with the window's own font.
+int TextWidth(HWND hwnd) {
+  char text[256] = {};
+  GetWindowTextA(hwnd, text, sizeof(text));
+  HDC dc = GetDC(hwnd);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(hwnd, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  GetTextExtentPoint32A(dc, text, lstrlenA(text), &size);
+  SelectObject(dc, old);
+  ReleaseDC(hwnd, dc);
+  return size.cx;
+}
+
+RECT InParent(HWND hwnd) {
+  RECT r{};
+  GetWindowRect(hwnd, &r);
+  MapWindowPoints(nullptr, GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
+  return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+void MoveToDpi(HWND form, int dpi) {
+  RECT r{};
+  GetWindowRect(form, &r);
+  SendMessageA(form, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r));
+}
+
+class DpiLayout : public EditorTest {};
+
+TEST_F(DpiLayout, EveryControl_Should_ScaleWithTheScreenAndKeepItsTextWhole) {
+  CreateEditor();
+  TScrivletForm0 launcher;
+  launcher.Create(editor.get());
+  TScrivletForm1& e = *editor;
+  e.InsText.SetText("");
+  const std::vector<Placed> placed = {
+      {"ScreenCap", launcher.ScreenCap.Handle(), {20, 88, 50, 25}, true},
+      {"ModeSelect", launcher.ModeSelect.Handle(), {16, 8, 135, 73}, true},
+      {"NG", launcher.NG.Handle(), {97, 88, 50, 25}, true},
+      {"Mode0", launcher.ModeSelect.ItemHandle(0), {6, 14, 127, 14}, true},
+      {"Mode1", launcher.ModeSelect.ItemHandle(1), {6, 28, 127, 14}, true},
+      {"Mode2", launcher.ModeSelect.ItemHandle(2), {6, 42, 127, 14}, true},
+      {"Mode3", launcher.ModeSelect.ItemHandle(3), {6, 56, 127, 14}, true},
+      {"FColorButton", e.FColorButton.Handle(), {0, 1, 50, 22}, true},
+      {"CheckBox1", e.CheckBox1.Handle(), {56, 2, 97, 21}, true},
+      {"CheckBox2", e.CheckBox2.Handle(), {156, 2, 92, 21}, true},
+      {"InsText", e.InsText.Handle(), {1, 1, 317, -1}, false},
+      {"FName", e.FName.Handle(), {320, 1, 150, 20}, true},
+      {"TextOKButton", e.TextOKButton.Handle(), {474, 1, 50, 20}, true},
+      {"SelColor", e.SelColor.Handle(), {2, 2, 95, 36}, true},
+      {"ColorGrid1", e.ColorGrid1.Handle(), {100, 1, 168, 38}, false},
+      {"Panel3", e.Panel3.Handle(), {272, 1, 230, 37}, false},
+      {"MHyouji", e.MHyouji.Handle(), {0, 0, 121, 20}, true},
+      {"NowMode", e.NowMode.Handle(), {0, 16, 121, 20}, true},
+      {"LineW", e.LineW.Handle(), {120, 0, 77, 18}, true},
+      {"LW", e.LW.Handle(), {197, 0, 30, 18}, true},
+      {"LineC", e.LineC.Handle(), {120, 17, 71, 18}, true},
+      {"LCB", e.LCB.Handle(), {191, 16, 36, 18}, false},
+      {"NBK", e.NBK.Handle(), {196, 19, 11, 11}, false},
+      {"NowColor", e.NowColor.Handle(), {197, 20, 9, 9}, false},
+      {"SpinEdit1", e.SpinEdit1.Handle(), {505, 1, 20, 36}, false},
+  };
+  int worstText = -1000;
+  for (int dpi : {96, 120, 144, 192}) {
+    SCOPED_TRACE(dpi);
+    MoveToDpi(launcher.Handle(), dpi);
+    MoveToDpi(e.Handle(), dpi);
+    Pump();
+    for (const Placed& p : placed) {
+      SCOPED_TRACE(p.name);
+      const RECT got = InParent(p.hwnd);
+      const LONG want[4] = {qtk::ScaleToDpi(p.at96.left, dpi), qtk::ScaleToDpi(p.at96.top, dpi),
+                            qtk::ScaleToDpi(p.at96.right, dpi), qtk::ScaleToDpi(p.at96.bottom, dpi)};
+      const LONG have[4] = {got.left, got.top, got.right, got.bottom};
+      for (int i = 0; i < (p.at96.bottom < 0 ? 3 : 4); ++i) {
+        if (dpi == 96) EXPECT_EQ(have[i], want[i]) << "edge " << i;
+        else EXPECT_LE(std::labs(have[i] - want[i]), 1) << "edge " << i << " want " << want[i];
+      }
+      if (!p.hasText) continue;
+      RECT client{};
+      GetClientRect(p.hwnd, &client);
+      const int text = TextWidth(p.hwnd);
+      worstText = std::max(worstText, text - static_cast<int>(client.right));
+      EXPECT_LE(text, client.right) << "the text is cut";
+    }
+    // The glyphs are drawn at their scaled size; the status bar's first panel is scaled too.
+    SIZE glyph{};
+    HIMAGELIST images = reinterpret_cast<HIMAGELIST>(
+        SendMessageA(e.ToolBar1.Handle(), TB_GETIMAGELIST, 0, 0));
+    int gw = 0, gh = 0;
+    ImageList_GetIconSize(images, &gw, &gh);
+    glyph = {gw, gh};
+    EXPECT_EQ(glyph.cx, qtk::ScaleToDpi(16, dpi));
+    int edges[2] = {};
+    SendMessageA(e.StatusBar1.Handle(), SB_GETPARTS, 2, reinterpret_cast<LPARAM>(edges));
+    EXPECT_EQ(edges[0], qtk::ScaleToDpi(400, dpi));
+    RECT area{};
+    GetClientRect(e.Handle(), &area);
+    std::printf("dpi %d: editor client %ld x %ld, TextOKButton %ld wide, text margin %d\n", dpi,
+                area.right, area.bottom, InParent(e.TextOKButton.Handle()).right, -worstText);
+  }
+}
+
+}  // namespace
+}  // namespace quillora::testing_support
