@@ -113,6 +113,18 @@ private:
     return program_.ResidentBytes();
   }
 
+  // Something unsaved, so that a close asks (a saved or freshly opened picture closes at once):
+  // the line tool from the picture's menu, and a line.
+  void MakeUnsaved() {
+    HWND p = Picture();
+    if (!p) return;
+    Click(p, 30, 30, true);
+    Wait(300);
+    for (int i = 0; i < 3; ++i) Keys(nullptr, {VK_DOWN});
+    Keys(nullptr, {VK_RETURN});
+    Drag(p, {10, 10}, {60, 40});
+  }
+
   HWND Picture() { return Child(program_.editor, "QtkPaintBox"); }
   POINT AnyPoint(HWND h) {
     RECT r{};
@@ -183,7 +195,12 @@ private:
         break;
       }
       case 11: last_ = "Print Screen"; Keys(editor, {VK_SNAPSHOT}); break;
-      case 12: last_ = "close, kept"; closing_ = true; Keys(editor, {VK_MENU, VK_F4}); break;
+      case 12:
+        last_ = "close, kept";
+        MakeUnsaved();
+        closing_ = true;
+        Keys(editor, {VK_MENU, VK_F4});
+        break;
       case 13: last_ = "other control"; ClickIn(AnyChild("Button")); break;
       case 14: last_ = "spin"; ClickIn(Child(editor, "msctls_updown32")); break;
       default: last_ = "move"; ClickIn(Child(editor, "msctls_statusbar32")); break;
@@ -251,14 +268,7 @@ private:
     closing_ = true;
     AnswerEverything();
     ReachEditor();
-    // Something unsaved, so that it asks: the line tool from the picture's menu, and a line.
-    if (HWND p = Picture()) {
-      Click(p, 30, 30, true);
-      Wait(300);
-      for (int i = 0; i < 3; ++i) Keys(nullptr, {VK_DOWN});
-      Keys(nullptr, {VK_RETURN});
-      Drag(p, {10, 10}, {60, 40});
-    }
+    MakeUnsaved();
     for (int answer : {IDCANCEL, IDNO}) {
       Keys(program_.editor, {VK_MENU, VK_F4});
       const Box box = WaitBox(program_, 5000);
