@@ -114,15 +114,14 @@ private:
   }
 
   // Something unsaved, so that a close asks (a saved or freshly opened picture closes at once):
-  // the line tool from the picture's menu, and a line.
+  // back to the launcher with Ctrl+R and a new capture, which always leaves the work unsaved.
   void MakeUnsaved() {
-    HWND p = Picture();
-    if (!p) return;
-    Click(p, 30, 30, true);
+    Keys(program_.editor, {VK_CONTROL, 'R'});
+    if (!WaitFor([&] { return program_.launcher && IsWindowVisible(program_.launcher); }, 5000)) return;
+    PressButton(program_.launcher, "エディタの起動のみ");
+    PressButton(program_.launcher, "G O");
+    WaitFor([&] { return IsWindowVisible(program_.editor); }, 8000);
     Wait(300);
-    for (int i = 0; i < 3; ++i) Keys(nullptr, {VK_DOWN});
-    Keys(nullptr, {VK_RETURN});
-    Drag(p, {10, 10}, {60, 40});
   }
 
   HWND Picture() { return Child(program_.editor, "QtkPaintBox"); }
@@ -270,10 +269,21 @@ private:
     ReachEditor();
     MakeUnsaved();
     for (int answer : {IDCANCEL, IDNO}) {
-      Keys(program_.editor, {VK_MENU, VK_F4});
-      const Box box = WaitBox(program_, 5000);
+      Box box;
+      for (int attempt = 0; attempt < 3 && !box.hwnd && program_.Running(); ++attempt) {
+        Keys(program_.editor, {VK_MENU, VK_F4});
+        box = WaitBox(program_, 3000);
+      }
       if (!box.hwnd || box.title != "確認") {
         std::printf("soak: instead of the question: \"%s\" %s\n", box.title.c_str(), box.text.c_str());
+        EnumWindows(
+            [](HWND h, LPARAM) -> BOOL {
+              if (IsWindowVisible(h))
+                std::printf("soak:   window %s \"%s\" enabled %d\n", ClassOf(h).c_str(), Text(h).c_str(), IsWindowEnabled(h));
+              return TRUE;
+            },
+            0);
+        std::printf("soak:   foreground %s\n", ClassOf(GetForegroundWindow()).c_str());
         return Fail("the close did not ask");
       }
       Answer(box, answer);
