@@ -151,12 +151,7 @@ Box WaitBox(const Program& program, DWORD ms) {
 bool Answer(const Box& box, int id) {
   HWND button = GetDlgItem(box.hwnd, id);
   if (!button) return false;
-  // A box can be shown to Windows a moment before it is on the screen: click again if needed.
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    ClickButton(button);
-    if (WaitFor([&] { return !IsWindow(box.hwnd) || !IsWindowVisible(box.hwnd); }, 2000)) return true;
-  }
-  return false;
+  return ClickUntilGone(box.hwnd, button);
 }
 
 bool Foreground(HWND target) {
@@ -268,6 +263,15 @@ void ClickButton(HWND button) {
   Click(button, r.right / 2, r.bottom / 2);
 }
 
+bool ClickUntilGone(HWND window, HWND button) {
+  // A box can be shown to Windows a moment before it is on the screen: click again if needed.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    ClickButton(button);
+    if (WaitFor([&] { return !IsWindow(window) || !IsWindowVisible(window); }, 3000)) return true;
+  }
+  return false;
+}
+
 bool PressButton(HWND window, const char* caption) {
   HWND button = Child(window, "Button", caption);
   if (!button) return false;
@@ -312,21 +316,12 @@ bool FillFileDialog(HWND dialog, const std::string& path, int typeIndex) {
   SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
   HWND ok = GetDlgItem(dialog, IDOK);
   if (!ok) return false;
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    ClickButton(ok);
-    if (WaitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 3000)) return true;
-  }
-  return false;
+  return ClickUntilGone(dialog, ok);
 }
 
 bool CancelDialog(HWND dialog) {
   HWND cancel = GetDlgItem(dialog, IDCANCEL);
-  if (!cancel) return false;
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    ClickButton(cancel);
-    if (WaitFor([&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); }, 3000)) return true;
-  }
-  return false;
+  return cancel && ClickUntilGone(dialog, cancel);
 }
 
 uint32_t ScreenPixel(int x, int y) {

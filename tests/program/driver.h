@@ -73,6 +73,8 @@ void Drag(HWND target, POINT from, POINT to);
 bool MenuCommand(HWND window, int menuIndex, WORD itemKey);
 // A real click in the middle of a button; a button child of `window` found by its caption.
 void ClickButton(HWND button);
+// Clicks `button` until `window` has gone (at most three times); whether it went.
+bool ClickUntilGone(HWND window, HWND button);
 bool PressButton(HWND window, const char* caption);
 
 // The open or save dialog of the program: name typed, type chosen (index from 0), OK pressed.

@@ -27,6 +27,22 @@ uint32_t PixelAt(const qtk::Bitmap& bitmap, int x, int y) {
   return p[0] << 16 | p[1] << 8 | p[2];
 }
 
+ClipboardHeldElsewhere::ClipboardHeldElsewhere()
+    : holder_([this] {
+        if (OpenClipboard(nullptr)) {
+          held_ = true;
+          while (!done_) Sleep(5);
+          CloseClipboard();
+        }
+      }) {
+  while (!held_) Sleep(1);
+}
+
+ClipboardHeldElsewhere::~ClipboardHeldElsewhere() {
+  done_ = true;
+  holder_.join();
+}
+
 void EditorTest::SetUp() {}
 
 void EditorTest::TearDown() {

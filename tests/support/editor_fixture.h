@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "editor/editor.h"
@@ -34,6 +36,17 @@ public:
 
 // Pixel of a 24-bit bitmap as 0x00BBGGRR.
 uint32_t PixelAt(const qtk::Bitmap& bitmap, int x, int y);
+
+// Another thread holds the clipboard open for the object's lifetime, as another program may.
+class ClipboardHeldElsewhere {
+public:
+  ClipboardHeldElsewhere();
+  ~ClipboardHeldElsewhere();
+
+private:
+  std::atomic<bool> held_{false}, done_{false};
+  std::thread holder_;
+};
 
 // An editor created as the program creates it, hidden, with its close hooks recorded.
 class EditorTest : public ::testing::Test {

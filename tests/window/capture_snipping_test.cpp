@@ -125,23 +125,14 @@ TEST_F(CaptureSnipping, WholeScreen_Should_SendOneKey_When_SettingIsZeroOrAbsent
 // Another program holding the clipboard makes our own copy fail: the launcher comes back.
 TEST_F(CaptureSnipping, FailedCopy_Should_BringLauncherBack_When_ClipboardIsHeld) {
   setting.Set(1);
-  std::atomic<bool> held{false}, done{false};
-  std::thread holder([&] {
-    if (OpenClipboard(nullptr)) {
-      held = true;
-      while (!done) Sleep(5);
-      CloseClipboard();
-    }
-  });
-  while (!held) Sleep(1);
+  std::optional<ClipboardHeldElsewhere> held{std::in_place};
   std::string message;
   try {
     Capture(0);
   } catch (const std::exception& e) {
     message = e.what();
   }
-  done = true;
-  holder.join();
+  held.reset();
   EXPECT_EQ(message, "クリップボードを開くことができません");
   EXPECT_TRUE(launcher->Visible());
   EXPECT_FALSE(editor->Visible());

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <atomic>
 #include <cstring>
 #include <thread>
@@ -141,18 +143,9 @@ TEST_F(PasteTest, CtrlV_Should_ShowTheErrorThroughTheStandardDisplay) {
 
 TEST_F(PasteTest, Paste_Should_Fail_When_ClipboardIsHeldElsewhere) {
   PutPicture(10, 10);
-  std::atomic<bool> held{false}, done{false};
-  std::thread holder([&] {
-    if (OpenClipboard(nullptr)) {
-      held = true;
-      while (!done) Sleep(5);
-      CloseClipboard();
-    }
-  });
-  while (!held) Sleep(1);
+  std::optional<ClipboardHeldElsewhere> held{std::in_place};
   std::string message = PasteError(*editor);
-  done = true;
-  holder.join();
+  held.reset();
   EXPECT_EQ(message, "クリップボードを開くことができません");
   EXPECT_EQ(editor->baseImage.Width(), 640);
 }
