@@ -41,6 +41,8 @@ protected:
       return true;
     };
     UsePicture(900, 700, [](int x, int y) { return (x / 7 + y / 5) % 3 ? 0x3070B0u : 0xE0C020u; });
+    // The pointer away from the window: no hot button or tooltip changes while the screen is read.
+    SetCursorPos(1000, 750);
     editor->Show();
     // Topmost, so that windows of tests running beside this one cannot cover it.
     SetWindowPos(editor->Handle(), HWND_TOPMOST, 0, 0, 700, 500, SWP_SHOWWINDOW);
@@ -50,10 +52,17 @@ protected:
     qtk::FontDialog::hook = nullptr;
     PictureTest::TearDown();
   }
+  // Runs the messages until the screen over the window stops changing (the system hands drawn
+  // pixels to the screen a little later), up to two seconds.
   void Settle() {
-    for (int i = 0; i < 5; ++i) {
+    const RECT r = ClientOnScreen(editor->Handle());
+    std::vector<uint32_t> last;
+    for (DWORD end = GetTickCount() + 2000; GetTickCount() < end;) {
       Pump();
-      Sleep(20);
+      Sleep(40);
+      std::vector<uint32_t> now = Grab(r);
+      if (now == last) return;
+      last = std::move(now);
     }
   }
   RECT ClientOnScreen(HWND hwnd) const {
