@@ -343,7 +343,9 @@ void TScrivletForm1::LayoutBands() {
   SendMessageA(StatusBar1.Handle(), WM_SIZE, 0, 0);
   int top = CoolBar1.BarHeight();
   int bottom = client.bottom - StatusBar1.Height();
-  ScrollBox1.SetBounds(0, top, client.right, std::max(0, bottom - top));
+  // Without the old pixels: the picture area is drawn in full below.
+  SetWindowPos(ScrollBox1.Handle(), nullptr, 0, top, client.right, std::max(0, bottom - top),
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
   if (--depth == 0 && IsWindowVisible(Handle()))
     RedrawWindow(Handle(), nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
