@@ -5,6 +5,9 @@ set -u
 here=$(cd "$(dirname "$0")/.." && pwd)
 exe=$1; shift
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+  export WINEPREFIX="${WINEPREFIX:-$here/build/wineprefix}"
+  [ -f "$WINEPREFIX/system.reg" ] || "$here/scripts/wine-run.sh" wineboot -i >/dev/null 2>&1 </dev/null
+  "$here/scripts/font-substitutes.sh"
   exec "$here/scripts/wine-run.sh" "$exe" "$@"
 fi
 shot="$here/build/screenshot.png"

@@ -33,6 +33,8 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 # Wine's background services start here, not inside the first test (they would hold its output).
 /usr/lib/wine/wine64 wineboot >/dev/null 2>&1 </dev/null
+# The faces the layouts name, mapped to the installed faces that stand in for them.
+"$here/scripts/font-substitutes.sh"
 
 # A PDF printer behind a CUPS scheduler of our own, for the printing tests.
 cups_pid=""

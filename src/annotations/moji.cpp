@@ -20,10 +20,9 @@ int ClampEdge(int64_t v, LONG low, LONG high, int64_t slack) {
 
 TMoji::Bounds TMoji::Measure(qtk::Canvas& canvas) const {
   // Measured at the origin and moved in 64 bits: DT_CALCRECT only adds the text's size.
-  RECT r{0, 0, 0, 0};
-  canvas.RealizeFont();
-  DrawTextA(canvas.Handle(), Text.data(), static_cast<int>(Text.size()), &r, DT_CALCRECT);
-  return {int64_t{X} + r.left, int64_t{Y} + r.top, int64_t{X} + r.right, int64_t{Y} + r.bottom};
+  canvas.SetFont(Font);
+  const SIZE size = canvas.CalcRectSize(Text);
+  return {int64_t{X}, int64_t{Y}, int64_t{X} + size.cx, int64_t{Y} + size.cy};
 }
 
 void TMoji::Draw(qtk::Canvas& canvas, bool selected) const {
@@ -69,7 +68,6 @@ TMoji::Bounds TMoji::PaintedBounds(qtk::Canvas& canvas) const {
 }
 
 bool TMoji::HitTest(int32_t x, int32_t y, qtk::Canvas& canvas) const {
-  canvas.SetFont(Font);
   const Bounds b = Measure(canvas);
   return b.left <= x && x <= b.right && b.top <= y && y <= b.bottom;
 }

@@ -326,15 +326,29 @@ void TScrivletForm1::CreatePalette() {
 }
 
 // The band bar on top, the status bar at the bottom, the picture area in between.
+//
+// A move keeps the pixels that the moved window had on the screen, and in the middle of a re-lay
+// those are partly the old layout: a band moved down takes along a strip of the row that has just
+// grown over it, and the picture area takes along the palette band that now lies over its old
+// top. So once everything is in its place the whole window is drawn again, at once. The band
+// bar reports its new height from inside its own re-lay, which comes back here; only the
+// outermost call draws.
 void TScrivletForm1::LayoutBands() {
   if (!ScrollBox1.Handle()) return;
+  static int depth = 0;
+  ++depth;
   RECT client{};
   GetClientRect(Handle(), &client);
   SendMessageA(CoolBar1.Handle(), WM_SIZE, 0, 0);
   SendMessageA(StatusBar1.Handle(), WM_SIZE, 0, 0);
   int top = CoolBar1.BarHeight();
   int bottom = client.bottom - StatusBar1.Height();
-  ScrollBox1.SetBounds(0, top, client.right, std::max(0, bottom - top));
+  // Without the old pixels: the picture area is drawn in full below.
+  SetWindowPos(ScrollBox1.Handle(), nullptr, 0, top, client.right, std::max(0, bottom - top),
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
+  if (--depth == 0 && IsWindowVisible(Handle()))
+    RedrawWindow(Handle(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 void TScrivletForm1::OnResize() { LayoutBands(); }

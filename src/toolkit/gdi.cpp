@@ -61,6 +61,15 @@ FontObject CreateFontObject(const FontSpec& spec) {
   return FontObject(CreateFontIndirectA(&lf));
 }
 
+std::wstring Widen(std::string_view text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  std::wstring wide(static_cast<size_t>(size), L'\0');  // never more UTF-16 units than bytes
+  const int n = MultiByteToWideChar(kTextCodePage, 0, text.data(), size, wide.data(), size);
+  wide.resize(static_cast<size_t>(std::max(n, 0)));
+  return wide;
+}
+
 Canvas::~Canvas() { Attach(nullptr); }
 
 void Canvas::Attach(HDC dc) {
@@ -175,15 +184,25 @@ void Canvas::PutText(int x, int y, std::string_view text) {
   // Text ignores the mix mode, but Wine draws underline and strike-out as polygons under it: a
   // pen left inverting by the drawing before must not invert them.
   const int mix = SetROP2(dc_, R2_COPYPEN);
-  ExtTextOutA(dc_, x, y, 0, nullptr, text.data(), static_cast<UINT>(text.size()), nullptr);
+  const std::wstring wide = Widen(text);
+  ExtTextOutW(dc_, x, y, 0, nullptr, wide.data(), static_cast<UINT>(wide.size()), nullptr);
   SetROP2(dc_, mix);
 }
 
 SIZE Canvas::TextExtent(std::string_view text) {
   RealizeFont();
+  const std::wstring wide = Widen(text);
   SIZE size{};
-  GetTextExtentPoint32A(dc_, text.data(), static_cast<int>(text.size()), &size);
+  GetTextExtentPoint32W(dc_, wide.data(), static_cast<int>(wide.size()), &size);
   return size;
+}
+
+SIZE Canvas::CalcRectSize(std::string_view text) {
+  RealizeFont();
+  std::wstring wide = Widen(text);
+  RECT r{0, 0, 0, 0};
+  DrawTextW(dc_, wide.data(), static_cast<int>(wide.size()), &r, DT_CALCRECT);
+  return {r.right - r.left, r.bottom - r.top};
 }
 
 Color Canvas::Pixel(int x, int y) {

@@ -138,6 +138,15 @@ struct FontSpec {
 // Creates the GDI font of a description (without its colour).
 FontObject CreateFontObject(const FontSpec& spec);
 
+// The code page of the text that the canvas draws and measures, whatever the character set of
+// its font.
+constexpr unsigned kTextCodePage = 932;
+
+// Text of kTextCodePage as UTF-16. Drawn and measured through the wide functions, the glyphs are
+// those of the text itself; the narrow ones would read its bytes in the code page of the font's
+// character set, so Japanese text in a Western font would turn into Western letters.
+std::wstring Widen(std::string_view text);
+
 enum class PenMode { Copy, Not };
 enum class BrushStyle { Solid, Clear };
 
@@ -176,11 +185,14 @@ public:
   void Rectangle(int left, int top, int right, int bottom);  // outline and fill as pen and brush say
   void FillRect(const RECT& r);                                // with the brush
   void PutText(int x, int y, std::string_view text);           // top-left aligned, one line
-  SIZE TextExtent(std::string_view text);
+  SIZE TextExtent(std::string_view text);                      // the cells that PutText paints
+  // The size that text measuring with DT_CALCRECT alone gives: line breaks start new lines and
+  // "&" is a mnemonic prefix, unlike PutText.
+  SIZE CalcRectSize(std::string_view text);
   Color Pixel(int x, int y);
   void Draw(int x, int y, HDC source, int width, int height);  // plain copy
 
-  // Realised objects, for callers that draw with GDI themselves (DrawTextA).
+  // Realised objects, for callers that draw with GDI themselves.
   void RealizeFont();
   void RealizePen();
   void RealizeBrush();

@@ -124,6 +124,72 @@ TEST_F(AnnotTextDraw, Draw_Should_MeasureAmpersandAsPrefix) {
   editor->selectedText = nullptr;
 }
 
+// A label's text is code page 932 text in any font: drawn, framed and hit as the same text
+// drawn as Unicode in that font. Where the narrow functions read the bytes the same way (a
+// Japanese font, ASCII text) the label is also what plain narrow text output gives.
+TEST_F(AnnotTextDraw, Draw_Should_ShowCodePage932Text_InFontOfAnyCharset) {
+  struct Case {
+    const char* face;
+    int charset;
+    std::string text;
+    std::wstring unicode;
+    bool sameAsNarrow;
+  };
+  const Case cases[] = {
+      {"Tahoma", ANSI_CHARSET, "Hello 日本語テキスト", L"Hello 日本語テキスト", false},
+      {"Tahoma", ANSI_CHARSET, "Latin only & more", L"Latin only & more", true},
+      {"Tahoma", RUSSIAN_CHARSET, "Привет 世界", L"Привет 世界", false},
+      {"DejaVu Sans", ANSI_CHARSET, "ｶﾀｶﾅ kana", L"ｶﾀｶﾅ kana", false},
+      {"ＭＳ Ｐゴシック", DEFAULT_CHARSET, "既定の字 ABC", L"既定の字 ABC", false},
+      {"ＭＳ 明朝", SHIFTJIS_CHARSET, "明朝の字 xyz", L"明朝の字 xyz", true},
+  };
+  UsePicture(400, 120, [](int x, int y) { return (x / 4 + y / 4) % 2 ? 0x404040u : 0xF0F0F0u; });
+  for (const Case& c : cases) {
+    qtk::FontSpec font;
+    font.name = c.face;
+    font.charset = c.charset;
+    font.height = -16;
+    font.color = kRed;
+    editor->InsText.SetFont(font);
+    TMoji& label = PlaceLabel(10, 20, c.text, kYellow);
+    for (bool selected : {false, true}) {
+      editor->selectedText = selected ? &label : nullptr;
+      editor->ComposePicture();
+      auto ref = Reference();
+      HDC dc = ref->DC();
+      qtk::FontObject made = qtk::CreateFontObject(font);
+      qtk::SelectScope fontScope(dc, made.get());
+      SetTextColor(dc, kRed);
+      SetBkMode(dc, OPAQUE);
+      SetBkColor(dc, kYellow);
+      SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
+      ExtTextOutW(dc, 10, 20, 0, nullptr, c.unicode.data(), static_cast<UINT>(c.unicode.size()),
+                  nullptr);
+      RECT r{10, 20, 10, 20};
+      DrawTextW(dc, c.unicode.data(), static_cast<int>(c.unicode.size()), &r, DT_CALCRECT);
+      if (selected) {
+        qtk::PenObject pen(CreatePen(PS_SOLID, 2, 0));
+        qtk::SelectScope penScope(dc, pen.get());
+        qtk::SelectScope brushScope(dc, GetStockObject(NULL_BRUSH));
+        SetROP2(dc, R2_NOT);
+        Rectangle(dc, r.left, r.top, r.right, r.bottom);
+        SetROP2(dc, R2_COPYPEN);
+      }
+      EXPECT_TRUE(SameAsComposed(*ref)) << c.face << " " << c.charset << " " << selected;
+      if (c.sameAsNarrow) {
+        auto narrow = Reference();
+        LabelRef(*narrow, label, selected);
+        EXPECT_TRUE(SameAsComposed(*narrow)) << c.face << " " << selected;
+      }
+      qtk::Canvas& canvas = editor->composedImage.GetCanvas();
+      EXPECT_TRUE(label.HitTest(r.right, r.bottom, canvas)) << c.face;
+      EXPECT_FALSE(label.HitTest(r.right + 1, r.bottom, canvas)) << c.face;
+    }
+    editor->selectedText = nullptr;
+    editor->texts.clear();
+  }
+}
+
 class AnnotTextHit : public PictureTest {};
 
 TEST_F(AnnotTextHit, Press_Should_HitOnePixelPastCells_AndNotTwo) {
