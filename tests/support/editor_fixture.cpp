@@ -46,6 +46,7 @@ ClipboardHeldElsewhere::~ClipboardHeldElsewhere() {
 void EditorTest::SetUp() {}
 
 void EditorTest::TearDown() {
+  launcher.reset();
   editor.reset();
   Pump();
 }
@@ -56,6 +57,11 @@ void EditorTest::CreateEditor(const std::string& commandLineFile) {
   editor->showLauncher = [this] { ++launcherShows; };
   editor->Create(commandLineFile);
   Pump();
+}
+
+void EditorTest::CreateLauncher() {
+  launcher = std::make_unique<TScrivletForm0>();
+  launcher->Create(editor.get());
 }
 
 void EditorTest::Pump() { qtk::Application::Get().ProcessMessages(); }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "editor/editor.h"
+#include "launcher/launcher.h"
 #include "support/files.h"
 #include "toolkit/app.h"
 
@@ -54,10 +55,13 @@ protected:
   void SetUp() override;
   void TearDown() override;
   void CreateEditor(const std::string& commandLineFile = "");
+  // The launcher over `editor`, as the program makes it; released before the editor.
+  void CreateLauncher();
   // Handles the messages that are waiting (paints, posted commands).
   void Pump();
 
   std::unique_ptr<TScrivletForm1> editor;
+  std::unique_ptr<TScrivletForm0> launcher;
   BoxRecorder boxes;
   int launcherCloses = 0;
   int launcherShows = 0;

@@ -51,8 +51,7 @@ class CaptureSnipping : public EditorTest {
 protected:
   void SetUp() override {
     CreateEditor();
-    launcher = std::make_unique<TScrivletForm0>();
-    launcher->Create(editor.get());
+    CreateLauncher();
     // A quick clock: each reading is 50 ms on, so a pause takes 15 readings.
     launcher->tickSource = [this] { return now += 50; };
     // Real key events, counted: where the key is sent, the stand-in answers it under Wine.
@@ -65,10 +64,6 @@ protected:
       CloseClipboard();
     }
   }
-  void TearDown() override {
-    launcher.reset();
-    EditorTest::TearDown();
-  }
   void Capture(int mode) {
     launcher->ModeSelect.SetItemIndex(mode);
     launcher->ScreenCapClick();
@@ -76,7 +71,6 @@ protected:
 
   SnippingSetting setting;
   qtk::PrintScreenStandIn standIn;
-  std::unique_ptr<TScrivletForm0> launcher;
   uint32_t now = 1000;
   std::vector<BYTE> keys;
 };

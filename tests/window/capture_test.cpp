@@ -55,8 +55,7 @@ class CaptureTest : public EditorTest {
 protected:
   void SetUp() override {
     CreateEditor();
-    launcher = std::make_unique<TScrivletForm0>();
-    launcher->Create(editor.get());
+    CreateLauncher();
     editor->showLauncher = [this] {
       ++launcherShows;
       launcher->Show();
@@ -76,10 +75,6 @@ protected:
     };
     Pump();
   }
-  void TearDown() override {
-    launcher.reset();
-    EditorTest::TearDown();
-  }
   void Capture(int mode) {
     launcher->ModeSelect.SetItemIndex(mode);
     launcher->ScreenCapClick();
@@ -94,7 +89,6 @@ protected:
   // Elapsed time of a pause read from the fake clock, modulo 2^32.
   uint32_t Elapsed(size_t from, size_t to) const { return ticks[to] - ticks[from]; }
 
-  std::unique_ptr<TScrivletForm0> launcher;
   uint32_t now = 0xFFFFFF00u;  // the counter wraps during the first pause
   uint32_t step = 7;
   std::vector<uint32_t> ticks;

@@ -121,17 +121,11 @@ class CaptureReal : public EditorTest {
 protected:
   void SetUp() override {
     CreateEditor();
-    launcher = std::make_unique<TScrivletForm0>();
-    launcher->Create(editor.get());
+    CreateLauncher();
     launcher->notifyIcon = [](DWORD, NOTIFYICONDATAA*) { return TRUE; };
     launcher->Show();
     Pump();
   }
-  void TearDown() override {
-    launcher.reset();
-    EditorTest::TearDown();
-  }
-  std::unique_ptr<TScrivletForm0> launcher;
 };
 
 class CaptureScreen : public CaptureReal {};

@@ -55,8 +55,7 @@ class LauncherKeys : public KeyTest {
 protected:
   void SetUp() override {
     CreateEditor();
-    launcher = std::make_unique<TScrivletForm0>();
-    launcher->Create(editor.get());
+    CreateLauncher();
     launcher->notifyIcon = [](DWORD, NOTIFYICONDATAA*) { return TRUE; };
     launcher->ScreenCap.onClick = [this] { ++goes; };
     launcher->ActCancel.onExecute = [this] { ++cancels; };
@@ -64,12 +63,7 @@ protected:
     SetForegroundWindow(launcher->Handle());
     Pump();
   }
-  void TearDown() override {
-    launcher.reset();
-    KeyTest::TearDown();
-  }
   HWND Item(int i) const { return launcher->ModeSelect.ItemHandle(i); }
-  std::unique_ptr<TScrivletForm0> launcher;
   int goes = 0, cancels = 0;
 };
 
