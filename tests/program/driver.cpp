@@ -17,11 +17,15 @@ bool WaitFor(const std::function<bool()>& done, DWORD ms) {
 
 void Wait(DWORD ms) { Sleep(ms); }
 
-Program::Program(const std::string& args) {
+std::string ProgramPath() {
   char self[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, self, MAX_PATH);
-  std::string exe = self;
-  exe = exe.substr(0, exe.find_last_of('\\') + 1) + "Quillora.exe";
+  const std::string test = self;
+  return test.substr(0, test.find_last_of('\\') + 1) + "Quillora.exe";
+}
+
+Program::Program(const std::string& args) {
+  const std::string exe = ProgramPath();
   std::string command = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
   STARTUPINFOA si{sizeof si};
   started_ = CreateProcessA(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,

@@ -15,6 +15,9 @@ namespace quillora::program {
 bool WaitFor(const std::function<bool()>& done, DWORD ms);
 void Wait(DWORD ms);
 
+// Quillora.exe beside the test program.
+std::string ProgramPath();
+
 // Quillora.exe beside the test program, started with `args`; ended at the end if still running.
 class Program {
 public:
