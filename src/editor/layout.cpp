@@ -309,9 +309,11 @@ void TScrivletForm1::CreatePalette() {
   }
   qtk::KeepCaretHidden(SelColor);
   qtk::KeepCaretHidden(FName);
-  // The swatch sits one pixel inside its frame, over the grey plate.
-  SetWindowPos(NBK.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  SetWindowPos(NowColor.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  // The lower row overlaps the upper one by a few pixels: it lies on top, where the upper row's
+  // texts leave their blank bottom, so that neither row's text is covered at any density. The
+  // swatch sits one pixel inside its frame, over the grey plate.
+  for (qtk::Window* lower : {&NowMode, &LineC, &LCB, &NBK, &NowColor})
+    SetWindowPos(lower->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SelColor.SetPopupMenu(PopupMenu1.get());
   SelColor.onMouseDown = [this](qtk::MouseButton, int, int) { HideDisplayCaret(); };
 

@@ -1,5 +1,6 @@
 // Both windows at 96, 120, 144 and 192 dpi: at 96 every control where it always was, elsewhere
-// scaled within a pixel, and no caption or display cut off by its own control.
+// scaled within a pixel, and no caption or display cut off by its own control or covered by a
+// neighbour.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -37,6 +38,54 @@ int TextWidth(HWND hwnd) {
   return size.cx;
 }
 
+// Where an edit's caption puts ink, in its client area: the caption drawn with the edit's font at
+// the top left of its formatting rectangle, as the edit draws it, on white.
+RECT InkedText(HWND edit) {
+  char text[256] = {};
+  GetWindowTextA(edit, text, sizeof(text));
+  RECT format{};
+  SendMessageA(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+  const int w = format.right - format.left, h = format.bottom - format.top;
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB};
+  void* bits = nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+  HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(edit, WM_GETFONT, 0, 0)));
+  PatBlt(dc, 0, 0, w, h, WHITENESS);
+  TextOutA(dc, 0, 0, text, lstrlenA(text));
+  GdiFlush();
+  RECT ink{w, h, 0, 0};
+  const auto* px = static_cast<const uint32_t*>(bits);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      if ((px[y * w + x] & 0xFFFFFF) != 0xFFFFFF) ink = {std::min<LONG>(ink.left, x), std::min<LONG>(ink.top, y),
+                                                        std::max<LONG>(ink.right, x + 1), std::max<LONG>(ink.bottom, y + 1)};
+  SelectObject(dc, oldFont);
+  SelectObject(dc, oldBitmap);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  if (ink.right == 0) return {};
+  OffsetRect(&ink, format.left, format.top);
+  return ink;
+}
+
+// Rows of an edit's inked text that a sibling above it in the z-order covers.
+int CoveredTextRows(HWND edit) {
+  RECT ink = InkedText(edit);
+  if (IsRectEmpty(&ink)) return 0;
+  MapWindowPoints(edit, nullptr, reinterpret_cast<POINT*>(&ink), 2);
+  int covered = 0;
+  for (HWND above = GetWindow(edit, GW_HWNDPREV); above; above = GetWindow(above, GW_HWNDPREV)) {
+    RECT r{}, both{};
+    GetWindowRect(above, &r);
+    if ((GetWindowLongA(above, GWL_STYLE) & WS_VISIBLE) && IntersectRect(&both, &r, &ink))
+      covered = std::max(covered, static_cast<int>(both.bottom - both.top));
+  }
+  return covered;
+}
+
 RECT InParent(HWND hwnd) {
   RECT r{};
   GetWindowRect(hwnd, &r);
@@ -58,6 +107,7 @@ TEST_F(DpiLayout, EveryControl_Should_ScaleWithTheScreenAndKeepItsTextWhole) {
   launcher.Create(editor.get());
   TScrivletForm1& e = *editor;
   e.InsText.SetText("");
+  e.NowMode.SetText("  文字描画");  // a mode's name: kanji fill the whole height of the font
   const std::vector<Placed> placed = {
       {"ScreenCap", launcher.ScreenCap.Handle(), {20, 88, 50, 25}, true},
       {"ModeSelect", launcher.ModeSelect.Handle(), {16, 8, 135, 73}, true},
@@ -107,6 +157,11 @@ TEST_F(DpiLayout, EveryControl_Should_ScaleWithTheScreenAndKeepItsTextWhole) {
       const int text = TextWidth(p.hwnd);
       worstText = std::max(worstText, text - static_cast<int>(client.right));
       EXPECT_LE(text, client.right) << "the text is cut";
+      char cls[16] = {};
+      GetClassNameA(p.hwnd, cls, sizeof cls);
+      if (lstrcmpiA(cls, "Edit") == 0) {
+        EXPECT_EQ(CoveredTextRows(p.hwnd), 0) << "a neighbour covers the text";
+      }
     }
     // The glyphs are drawn at their scaled size; the status bar's first panel is scaled too.
     SIZE glyph{};
