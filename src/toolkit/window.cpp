@@ -370,11 +370,22 @@ Form::~Form() {
 void Form::CreateForm(const char* className, const std::string& caption, DWORD style, DWORD exStyle,
                       int clientWidth, int clientHeight, HICON icon) {
   RegisterWindowClass(className, CS_DBLCLKS, icon, GetSysColorBrush(COLOR_BTNFACE));
+  auto outer = [&](int dpi) {
+    RECT r{0, 0, ScaleToDpi(clientWidth, dpi), ScaleToDpi(clientHeight, dpi)};
+    AdjustWindowRectEx(&r, style, FALSE, exStyle);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+  };
   dpi_ = SystemDpi();
-  RECT r{0, 0, ScaleToDpi(clientWidth, dpi_), ScaleToDpi(clientHeight, dpi_)};
-  AdjustWindowRectEx(&r, style, FALSE, exStyle);
-  CreateCustom(className, style, exStyle, nullptr, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left,
-               r.bottom - r.top, caption);
+  const SIZE size = outer(dpi_);
+  CreateCustom(className, style, exStyle, nullptr, CW_USEDEFAULT, CW_USEDEFAULT, size.cx, size.cy,
+               caption);
+  // The window's own screen may differ from the system's density (another monitor, or a scaling
+  // changed since the session began); the form takes its window's density before any child exists.
+  if (const int own = SystemWindowDpi(hwnd_); own != dpi_) {
+    dpi_ = own;
+    const SIZE scaled = outer(dpi_);
+    SetWindowPos(hwnd_, nullptr, 0, 0, scaled.cx, scaled.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 HWND Form::Tooltip() {
