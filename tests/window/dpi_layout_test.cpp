@@ -13,6 +13,7 @@
 
 #include "launcher/launcher.h"
 #include "support/editor_fixture.h"
+#include "window/picture_driver.h"
 #include "toolkit/logic/dpi_scale.h"
 
 namespace quillora::testing_support {
@@ -178,6 +179,48 @@ TEST_F(DpiLayout, EveryControl_Should_ScaleWithTheScreenAndKeepItsTextWhole) {
     GetClientRect(e.Handle(), &area);
     std::printf("dpi %d: editor client %ld x %ld, TextOKButton %ld wide, text margin %d\n", dpi,
                 area.right, area.bottom, InParent(e.TextOKButton.Handle()).right, -worstText);
+  }
+}
+
+// A move to a screen of another density: the window takes the suggested rectangle and keeps the
+// document, the selection and the tool; the picture stays one pixel per pixel.
+class DpiMove : public PictureTest {};
+
+TEST_F(DpiMove, DpiChanged_Should_TakeSuggestedRectangle_AndKeepDocumentSelectionAndTool) {
+  Tool(TScrivletForm1::kLine1);
+  Drag(10, 10, 110, 60);
+  Tool(TScrivletForm1::kSelect1);
+  Click(60, 35);
+  ASSERT_EQ(editor->lines.size(), 1u);
+  const auto* const selected = editor->selectedLine;
+  ASSERT_NE(selected, nullptr);
+  Pump();
+  auto picture = [&] {
+    const qtk::Bitmap& b = editor->composedImage;
+    return std::string(reinterpret_cast<const char*>(b.Bits()), b.Stride() * b.Height());
+  };
+  const std::string before = picture();
+  const int width = editor->composedImage.Width(), height = editor->composedImage.Height();
+
+  for (const RECT suggested : {RECT{40, 30, 940, 730}, RECT{10, 20, 560, 460}}) {
+    const int dpi = suggested.right - suggested.left > 600 ? 144 : 96;
+    SCOPED_TRACE(dpi);
+    SendMessageA(editor->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                 reinterpret_cast<LPARAM>(&suggested));
+    Pump();
+    RECT at{};
+    GetWindowRect(editor->Handle(), &at);
+    EXPECT_TRUE(EqualRect(&at, &suggested)) << at.left << "," << at.top << " " << at.right << "," << at.bottom;
+    EXPECT_EQ(editor->FormDpi(), dpi);
+    EXPECT_EQ(editor->lines.size(), 1u);
+    EXPECT_EQ(editor->selectedLine, selected);
+    EXPECT_EQ(editor->toolMode, kToolSelect);
+    EXPECT_TRUE(editor->ToolBar1.Down(TScrivletForm1::kSelect1));
+    RECT box{};
+    GetClientRect(Picture(), &box);
+    EXPECT_EQ(box.right, width);
+    EXPECT_EQ(box.bottom, height);
+    EXPECT_TRUE(picture() == before) << "the composed picture changed";
   }
 }
 
