@@ -41,7 +41,8 @@ void TScrivletForm1::InsTextChange() { TextOKButton.SetEnabled(true); }
 void TScrivletForm1::DrawTextPoint() {
   qtk::Canvas& canvas = PB1.GetCanvas();
   canvas.SetPenMode(qtk::PenMode::Not);
-  canvas.SetPenWidth(PB1.Scale(4));  // a screen-only mark: as wide as the other controls are scaled
+  const int pen = PB1.Scale(4);  // a screen-only mark: as wide as the other controls are scaled
+  canvas.SetPenWidth(pen);
   // The bar is vertical: bringing its ends to the box just around PB1 leaves every visible pixel
   // as it was and keeps GDI's numbers small for a point far outside.
   constexpr int64_t kMargin = 8;
@@ -51,7 +52,7 @@ void TScrivletForm1::DrawTextPoint() {
   if (x < -kMargin || x > w + kMargin || bottom < -kMargin || top > h + kMargin) return;
   canvas.MoveTo(static_cast<int>(x), static_cast<int>(std::max(top, -kMargin)));
   canvas.LineTo(static_cast<int>(x), static_cast<int>(std::min(bottom, h + kMargin)));
-  screenOnly_.push_back(StrokeBox(x, top, x, bottom, 4));  // the next pass copies it away
+  screenOnly_.push_back(StrokeBox(x, top, x, bottom, pen));  // the next pass copies it away
 }
 
 // The row always fits its children, which takes precedence over any height asked of it: the

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "toolkit/logic/dpi_scale.h"
 #include "window/picture_driver.h"
 
 namespace quillora::testing_support {
@@ -221,6 +222,27 @@ TEST_F(AnnotTextPoint, Release_Should_MarkPointOnScreenOnly) {
   ASSERT_EQ(editor->texts.size(), 1u);
   EXPECT_EQ(editor->texts[0]->X, 100);
   EXPECT_EQ(editor->texts[0]->Y, 100);
+}
+
+// The marker is a screen-only mark as wide as the controls are scaled; taking it away must take
+// all of it, however wide the density made it.
+TEST_F(AnnotTextPoint, Press_Should_TakeTheWholeMarkerAway_AtAnyDensity) {
+  Tool(TScrivletForm1::kText1);
+  for (int dpi : {96, 192, 288}) {
+    SCOPED_TRACE(dpi);
+    RECT r{};
+    GetWindowRect(editor->Handle(), &r);
+    SendMessageA(editor->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r));
+    Pump();
+    Click(40, 50);
+    const int half = qtk::ScaleToDpi(4, dpi) / 2;
+    EXPECT_EQ(Screen(40 - half, 55), 0u) << "the marker is as wide as the density makes it";
+    EXPECT_EQ(Screen(40 + half - 1, 55), 0u);
+    Press(100, 100);
+    for (int x = 40 - 2 * half; x <= 40 + 2 * half; ++x) EXPECT_EQ(Screen(x, 55), kWhite) << "x=" << x;
+    Release(100, 100);
+    Press(10, 150);  // the marker at (100, 100) away too, before the next round
+  }
 }
 
 TEST_F(AnnotTextPoint, DrawTextPoint_Should_DrawNothing_When_PointFarOutside) {
