@@ -224,5 +224,28 @@ TEST_F(DpiMove, DpiChanged_Should_TakeSuggestedRectangle_AndKeepDocumentSelectio
   }
 }
 
+TEST_F(DpiMove, LabelPlacedOnAScaledScreen_Should_PaintTheSamePixelsAsAt96) {
+  PlaceLabel(20, 20, "ラベル Label");
+  RECT r{};
+  GetWindowRect(editor->Handle(), &r);
+  SendMessageA(editor->Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&r));
+  Pump();
+  PlaceLabel(20, 120, "ラベル Label");
+  ASSERT_EQ(editor->texts.size(), 2u);
+  EXPECT_EQ(editor->texts[1]->Font.height, editor->texts[0]->Font.height);
+  Click(300, 300);  // neither selected
+  Pump();
+  const qtk::Bitmap& b = editor->composedImage;
+  ASSERT_GE(b.Height(), 200);
+  int differ = 0, inked = 0;
+  for (int y = 0; y < 100; ++y)
+    for (int x = 0; x < std::min(b.Width(), 300); ++x) {
+      differ += PixelAt(b, x, y) != PixelAt(b, x, y + 100);
+      inked += PixelAt(b, x, y) != 0xFFFFFF;
+    }
+  EXPECT_GT(inked, 50) << "the first label is not there";
+  EXPECT_EQ(differ, 0) << "the label placed at 144 dpi differs from the one placed at 96";
+}
+
 }  // namespace
 }  // namespace quillora::testing_support
