@@ -33,24 +33,32 @@ bool LineMeetsAny(const LineRecord& line, const std::vector<Box>& boxes) {
 }
 
 void CopyBox(HDC to, HDC from, const Box& b) {
-  BitBlt(to, static_cast<int>(b.left), static_cast<int>(b.top), static_cast<int>(b.right - b.left),
-         static_cast<int>(b.bottom - b.top), from, static_cast<int>(b.left),
-         static_cast<int>(b.top), SRCCOPY);
+  const RECT r = ToRect(b);
+  BitBlt(to, r.left, r.top, r.right - r.left, r.bottom - r.top, from, r.left, r.top, SRCCOPY);
 }
 
-// Matches the records of a list against those shown before, by address. Calls `kept` for each
-// record shown before and still listed, `added` for each new one and `gone` for each one that left;
-// false when the records that stayed are no longer in the order they were drawn in.
-template <class Item, class Shown, class Kept, class Added, class Gone>
-bool Match(const std::vector<std::unique_ptr<Item>>& list, const std::vector<Shown>& shown,
-           std::vector<size_t>& order, const std::function<const Item*(const Shown&)>& key,
-           Kept kept, Added added, Gone gone) {
+// Brings what was shown of a list (`shown`, one entry a record, in drawing order) up to the list.
+// A record shown before and still listed goes to `changed` with its entry, which it updates; a new
+// one to `make`, which gives its entry; an entry whose record left to `gone`. Records are matched
+// by address. False, with `shown` as it was, when the records that stayed are no longer in the
+// order they were drawn in.
+template <class Item, class Shown, class Key, class Changed, class Make, class Gone>
+bool DiffList(const std::vector<std::unique_ptr<Item>>& list, std::vector<Shown>& shown,
+              std::vector<size_t>& order, Key key, Changed changed, Make make, Gone gone) {
+  bool same = list.size() == shown.size();
+  for (size_t i = 0; same && i < list.size(); ++i) same = list[i].get() == key(shown[i]);
+  if (same) {
+    for (size_t i = 0; i < list.size(); ++i) changed(*list[i], shown[i]);
+    return true;
+  }
   order.resize(shown.size());
   for (size_t i = 0; i < order.size(); ++i) order[i] = i;
   std::less<const Item*> less;
   std::sort(order.begin(), order.end(),
             [&](size_t a, size_t b) { return less(key(shown[a]), key(shown[b])); });
   std::vector<bool> stayed(shown.size(), false);
+  std::vector<Shown> next;
+  next.reserve(list.size());
   size_t previous = 0;
   bool any = false;
   for (const auto& item : list) {
@@ -61,13 +69,15 @@ bool Match(const std::vector<std::unique_ptr<Item>>& list, const std::vector<Sho
       previous = *it;
       any = true;
       stayed[*it] = true;
-      kept(*item, shown[*it]);
+      next.push_back(shown[*it]);
+      changed(*item, next.back());
     } else {
-      added(*item);
+      next.push_back(make(*item));
     }
   }
   for (size_t i = 0; i < shown.size(); ++i)
     if (!stayed[i]) gone(shown[i]);
+  shown = std::move(next);
   return true;
 }
 
@@ -91,77 +101,48 @@ TScrivletForm1::ShownLabel TScrivletForm1::Shown(const TMoji& label, bool select
 }
 
 bool TScrivletForm1::DiffLines(const Box& picture) {
-  auto changed = [&](const LineRecord& line, ShownLine& was) {
-    const bool selected = &line == selectedLine;
-    if (SameLine(was.drawn, line) && was.selected == selected) return;
-    AddLineBoxes(was.drawn, picture, dirty_);
-    AddLineBoxes(line, picture, dirty_);
-    was.drawn = line;
-    was.selected = selected;
-  };
-  bool same = lines.size() == shownLines_.size();
-  for (size_t i = 0; same && i < lines.size(); ++i) same = lines[i].get() == shownLines_[i].record;
-  if (same) {
-    for (size_t i = 0; i < lines.size(); ++i) changed(*lines[i], shownLines_[i]);
-    return true;
-  }
-  std::vector<ShownLine> next;
-  next.reserve(lines.size());
-  const bool ordered = Match<LineRecord, ShownLine>(
+  return DiffList(
       lines, shownLines_, order_, [](const ShownLine& s) { return s.record; },
-      [&](const LineRecord& line, const ShownLine& was) {
-        next.push_back(was);
-        changed(line, next.back());
+      [&](const LineRecord& line, ShownLine& was) {
+        const bool selected = &line == selectedLine;
+        if (SameLine(was.drawn, line) && was.selected == selected) return;
+        AddLineBoxes(was.drawn, picture, dirty_);
+        AddLineBoxes(line, picture, dirty_);
+        was.drawn = line;
+        was.selected = selected;
       },
       [&](const LineRecord& line) {
         AddLineBoxes(line, picture, dirty_);
-        next.push_back({&line, line, &line == selectedLine});
+        return ShownLine{&line, line, &line == selectedLine};
       },
       [&](const ShownLine& was) { AddLineBoxes(was.drawn, picture, dirty_); });
-  if (ordered) shownLines_ = std::move(next);
-  return ordered;
 }
 
 bool TScrivletForm1::DiffLabels(const Box& picture) {
-  auto changed = [&](const TMoji& label, ShownLabel& was) {
-    const bool selected = &label == selectedText;
-    if (was.text == label.Text && was.font == label.Font && was.background == label.BkColor &&
-        was.x == label.X && was.y == label.Y && was.selected == selected)
-      return;
-    AddBox(dirty_, was.box.Intersect(picture));
-    was = Shown(label, selected, &was);
-    AddBox(dirty_, was.box.Intersect(picture));
-  };
-  bool same = texts.size() == shownLabels_.size();
-  for (size_t i = 0; same && i < texts.size(); ++i) same = texts[i].get() == shownLabels_[i].label;
-  if (same) {
-    for (size_t i = 0; i < texts.size(); ++i) changed(*texts[i], shownLabels_[i]);
-    return true;
-  }
-  std::vector<ShownLabel> next;
-  next.reserve(texts.size());
-  const bool ordered = Match<TMoji, ShownLabel>(
+  return DiffList(
       texts, shownLabels_, order_, [](const ShownLabel& s) { return s.label; },
-      [&](const TMoji& label, const ShownLabel& was) {
-        next.push_back(was);
-        changed(label, next.back());
+      [&](const TMoji& label, ShownLabel& was) {
+        const bool selected = &label == selectedText;
+        if (was.text == label.Text && was.font == label.Font && was.background == label.BkColor &&
+            was.x == label.X && was.y == label.Y && was.selected == selected)
+          return;
+        AddBox(dirty_, was.box.Intersect(picture));
+        was = Shown(label, selected, &was);
+        AddBox(dirty_, was.box.Intersect(picture));
       },
       [&](const TMoji& label) {
-        next.push_back(Shown(label, &label == selectedText, nullptr));
-        AddBox(dirty_, next.back().box.Intersect(picture));
+        ShownLabel made = Shown(label, &label == selectedText, nullptr);
+        AddBox(dirty_, made.box.Intersect(picture));
+        return made;
       },
       [&](const ShownLabel& was) { AddBox(dirty_, was.box.Intersect(picture)); });
-  if (ordered) shownLabels_ = std::move(next);
-  return ordered;
 }
 
 void TScrivletForm1::ComposePicture() {
   if (composedImage.Empty()) return;
   const Box picture{0, 0, composedImage.Width(), composedImage.Height()};
   dirty_.clear();
-  if (!composeAll_ && picture.left == shownPicture_.left && picture.right == shownPicture_.right &&
-      picture.top == shownPicture_.top && picture.bottom == shownPicture_.bottom &&
-      DiffLines(picture) && DiffLabels(picture)) {
+  if (!composeAll_ && picture == shownPicture_ && DiffLines(picture) && DiffLabels(picture)) {
     Recompose();
     return;
   }
@@ -201,9 +182,8 @@ void TScrivletForm1::Recompose() {
     for (const Box& b : dirty_) CopyBox(dc, baseImage.DC(), b);
     qtk::GdiObject<HRGN> clip(CreateRectRgn(0, 0, 0, 0));
     for (const Box& b : dirty_) {
-      qtk::GdiObject<HRGN> piece(CreateRectRgn(static_cast<int>(b.left), static_cast<int>(b.top),
-                                               static_cast<int>(b.right),
-                                               static_cast<int>(b.bottom)));
+      const RECT r = ToRect(b);
+      qtk::GdiObject<HRGN> piece(CreateRectRgnIndirect(&r));
       CombineRgn(clip.get(), clip.get(), piece.get(), RGN_OR);
     }
     SelectClipRgn(dc, clip.get());

@@ -57,8 +57,7 @@ void TScrivletForm1::PB1Paint() {
   if (composedImage.Empty()) return;
   PB1.GetCanvas().Draw(0, 0, composedImage.DC(), composedImage.Width(), composedImage.Height());
   for (const Box& b : dirty_) {
-    const RECT r{static_cast<LONG>(b.left), static_cast<LONG>(b.top), static_cast<LONG>(b.right),
-                 static_cast<LONG>(b.bottom)};
+    const RECT r = ToRect(b);
     InvalidateRect(PB1.Handle(), &r, FALSE);
   }
   dirty_.clear();

@@ -32,6 +32,12 @@ enum ToolMode : int32_t {
   kToolPick = 50,
 };
 
+// A box of the picture as a rectangle for GDI (picture coordinates fit its 32 bits).
+inline RECT ToRect(const Box& b) {
+  return {static_cast<LONG>(b.left), static_cast<LONG>(b.top), static_cast<LONG>(b.right),
+          static_cast<LONG>(b.bottom)};
+}
+
 // The editor window: the document (base picture, annotations, composed picture, file name,
 // modified flag), its controls and commands. Methods are split over files by concern.
 class TScrivletForm1 : public qtk::Form {

@@ -169,19 +169,6 @@ void Bitmap::ReadJpegFile(const std::string& path, bool quantize) {
   sourceBits_ = quantize ? 8 : 24;
 }
 
-// Decoding into a bitmap of its own and swapping keeps this picture intact when the file is bad.
-void Bitmap::LoadBmpFile(const std::string& path) {
-  Bitmap decoded;
-  decoded.ReadBmpFile(path);
-  Swap(decoded);
-}
-
-void Bitmap::LoadJpegFile(const std::string& path, bool quantize) {
-  Bitmap decoded;
-  decoded.ReadJpegFile(path, quantize);
-  Swap(decoded);
-}
-
 // The rows go bottom-up, gathered into large pieces. The gathering buffer is kept between
 // calls: under Wine, touching fresh memory costs more than copying the rows.
 void Bitmap::WriteBmp(const std::function<void(const uint8_t*, size_t)>& sink) const {

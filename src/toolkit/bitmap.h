@@ -47,12 +47,9 @@ public:
   const uint8_t* Bits() const { return bits_; }
   uint8_t* Bits() { return bits_; }
 
-  // Reads a .bmp or a JPEG file (quantize: 236 colours as on a palette screen); this picture is
-  // kept when the file is bad.
-  void LoadBmpFile(const std::string& path);
-  void LoadJpegFile(const std::string& path, bool quantize);
-  // The same, decoding straight into this bitmap (no second frame; reused when the size is the
-  // same); after a failure its pixels and size are unspecified.
+  // Reads a .bmp or a JPEG file (quantize: 236 colours as on a palette screen), decoding straight
+  // into this bitmap (no second frame; reused when the size is the same); after a failure its
+  // pixels and size are unspecified, so read into a spare.
   void ReadBmpFile(const std::string& path);
   void ReadJpegFile(const std::string& path, bool quantize);
   // Gives the 24-bit picture as BMP file bytes, in pieces of about 1 MiB, to `sink`.

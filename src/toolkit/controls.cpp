@@ -87,9 +87,6 @@ bool CheckBox::OnCommand(WORD code, WORD id) {
 
 // --- RadioGroup ---
 
-namespace {
-
-// The width of a control's caption in the control's own font.
 int CaptionWidth(HWND control) {
   char text[256] = {};
   const int length = GetWindowTextA(control, text, sizeof(text));
@@ -101,8 +98,6 @@ int CaptionWidth(HWND control) {
   ReleaseDC(control, dc);
   return size.cx;
 }
-
-}  // namespace
 
 // The group box is the radio buttons' parent, so they form one auto-radio group of siblings.
 void RadioGroup::Create(HWND parent, int x, int y, int width, int height,

@@ -9,6 +9,9 @@
 
 namespace qtk {
 
+// The width of a control's caption in the control's own font, as one line.
+int CaptionWidth(HWND control);
+
 class Action;
 
 // Push button; runs its action (caption, hint and enabled state follow it) or onClick.

@@ -57,24 +57,33 @@ int SystemWindowDpi(HWND hwnd) {
   return SystemDpi();
 }
 
+// A process's system density is fixed for its life (a change of scaling takes a new sign-in).
 int SystemDpi() {
-  WindowDC screen(nullptr);
-  return SaneDpi(GetDeviceCaps(screen.get(), LOGPIXELSY));
+  static const int dpi = [] {
+    WindowDC screen(nullptr);
+    return SaneDpi(GetDeviceCaps(screen.get(), LOGPIXELSY));
+  }();
+  return dpi;
 }
 
-int Window::Dpi() const {
-  HWND probe = hwnd_;
-  if (!probe) return SystemDpi();
-  if (auto* form = dynamic_cast<Form*>(FromHandle(GetAncestor(probe, GA_ROOT)))) return form->FormDpi();
-  return SystemWindowDpi(probe);
+namespace {
+
+// The density a window is laid out for: its form's, else what the system says of the window.
+int LayoutDpi(HWND hwnd) {
+  if (auto* form = dynamic_cast<Form*>(Window::FromHandle(GetAncestor(hwnd, GA_ROOT))))
+    return form->FormDpi();
+  return SystemWindowDpi(hwnd);
 }
+
+}  // namespace
+
+int Window::Dpi() const { return hwnd_ ? LayoutDpi(hwnd_) : SystemDpi(); }
 
 RECT Window::ScaledDesign(HWND parent, int x, int y, int width, int height) {
   design_ = {x, y, width, height};
   if (!parent) return design_;
   designPlacement_ = DesignPlacement::Bounds;
-  int dpi = SystemDpi();
-  if (auto* form = dynamic_cast<Form*>(FromHandle(GetAncestor(parent, GA_ROOT)))) dpi = form->FormDpi();
+  const int dpi = LayoutDpi(parent);
   return {ScaleToDpi(x, dpi), ScaleToDpi(y, dpi), ScaleToDpi(width, dpi), ScaleToDpi(height, dpi)};
 }
 
@@ -333,14 +342,15 @@ FontSpec Window::ScaledFont() const {
 void Window::ApplyFont() {
   if (!hwnd_) return;
   FontObject next;
+  const int dpi = Dpi();
   if (hasFont_) {
     next = CreateFontObject(ScaledFont());
   } else if (!subclassed_) {
     return;
-  } else if (Dpi() != SystemDpi()) {
+  } else if (dpi != SystemDpi()) {
     LOGFONTA lf{};
     GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
-    lf.lfHeight = MulDiv(lf.lfHeight, Dpi(), SystemDpi());
+    lf.lfHeight = MulDiv(lf.lfHeight, dpi, SystemDpi());
     next = FontObject(CreateFontIndirectA(&lf));
   }
   HGDIOBJ font = next ? next.get() : GetStockObject(DEFAULT_GUI_FONT);

@@ -11,6 +11,7 @@ namespace quillora {
 struct Box {
   int64_t left = 0, top = 0, right = 0, bottom = 0;
 
+  bool operator==(const Box&) const = default;
   bool Empty() const { return right <= left || bottom <= top; }
   int64_t Area() const { return Empty() ? 0 : (right - left) * (bottom - top); }
   bool Meets(const Box& o) const {
