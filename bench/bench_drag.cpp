@@ -37,7 +37,7 @@ qtk::FontSpec Face(const char* name, int height, unsigned style, qtk::Color colo
 
 // Lines of 1 to 12 pixels in eight colours, the last `arrows` with heads; labels in four faces,
 // a third of them transparent, in the order a user would have made them.
-void FillDocument(TScrivletForm1& editor, int lines, int arrows, int labels, bool oneFace) {
+void FillDocument(TScrivletForm1& editor, int lines, int arrows, int labels) {
   Sequence r{20240601u};
   const int w = editor.composedImage.Width(), h = editor.composedImage.Height();
   const qtk::Color colours[] = {qtk::clRed, qtk::clBlue, qtk::clLime, qtk::clYellow,
@@ -63,7 +63,7 @@ void FillDocument(TScrivletForm1& editor, int lines, int arrows, int labels, boo
                                "OK", "保存されていません。"};
   for (int i = 0; i < labels; ++i) {
     auto label = std::make_unique<TMoji>();
-    label->Font = faces[oneFace ? 0 : i % 4];
+    label->Font = faces[i % 4];
     label->Text = texts[i % 5];
     label->BkColor = i % 3 == 0 ? qtk::clNone : (i % 3 == 1 ? qtk::clWindow : colours[i % 8]);
     label->X = r.Next(w);
@@ -119,7 +119,7 @@ int DragOn(TScrivletForm1& editor, const std::string& file, double perSecondGoal
     editor.ClearAnnotations();
     emptyMs = std::min(emptyMs, DragPass(editor));
     emptyWholeMs = std::min(emptyWholeMs, BestOf(3, [&] { editor.ComposeFull(); }));
-    FillDocument(editor, 200, 20, 50, false);
+    FillDocument(editor, 200, 20, 50);
     dragMs = std::min(dragMs, DragPass(editor));
     wholeMs = std::min(wholeMs, BestOf(3, [&] { editor.ComposeFull(); }));
   }
@@ -137,10 +137,10 @@ int DragOn(TScrivletForm1& editor, const std::string& file, double perSecondGoal
          }) / 30, "same move, empty document", emptyMs, 1e9);
   Report("  whole pass, same document", wholeMs, "whole pass, empty document", emptyWholeMs, 1e9);
   editor.ClearAnnotations();
-  FillDocument(editor, 200, 20, 0, false);
+  FillDocument(editor, 200, 20, 0);
   Report("  lines and arrows only", DragPass(editor), "same move, empty document", emptyMs, 1e9);
   editor.ClearAnnotations();
-  FillDocument(editor, 0, 0, 50, false);
+  FillDocument(editor, 0, 0, 50);
   Report("  labels only, four faces", DragPass(editor), "same move, empty document", emptyMs, 1e9);
   editor.ClearAnnotations();
   editor.ComposeFull();

@@ -26,11 +26,7 @@ TEST_F(CaptureRoad, WholeScreen_Line_SaveAsJpeg_Should_GiveScreenSizedFileWithTh
   EXPECT_EQ(box.bottom, screenH);
 
   Drag(picture, {100, 100}, {300, 200});
-  HWND dialog = nullptr;
-  for (int attempt = 0; attempt < 3 && !dialog; ++attempt) {
-    Keys(editor, {VK_CONTROL, 'S'});
-    dialog = WaitFileDialog(*program, 5000);
-  }
+  HWND dialog = FileDialogByKeys('S');
   ASSERT_NE(dialog, nullptr) << "the save dialog did not open";
   const std::string target = dir.File("capture.jpg");
   ASSERT_TRUE(FillFileDialog(dialog, target, 1));
@@ -50,7 +46,7 @@ TEST_F(CaptureRoad, WholeScreen_Line_SaveAsJpeg_Should_GiveScreenSizedFileWithTh
   EXPECT_EQ(height, screenH);
   auto red = [&](int x, int y) {
     const uint8_t* p = pixels.data() + stride * y + x * 3;  // B, G, R
-    return p[2] > 180 && p[1] < 90 && p[0] < 90;
+    return IsRed(RGB(p[2], p[1], p[0]));
   };
   for (int x : {120, 200, 280}) EXPECT_TRUE(red(x, 100 + (x - 100) / 2)) << "on the line at x=" << x;
   EXPECT_FALSE(red(200, 120)) << "away from the line";

@@ -15,15 +15,12 @@ protected:
     Keys(editor, {VK_MENU, VK_F4});
     return WaitBox(*program);
   }
-  bool LineShown() {
-    const POINT on = ClientToScreenPoint(picture, 110, 70);
-    return ScreenPixel(on.x, on.y) == RGB(255, 0, 0);
-  }
+  bool LineShown() { return ClientPixel(picture, 110, 70) == RGB(255, 0, 0); }
 };
 
 TEST_F(CloseQuestion, Box_Should_AskWithTheThreeAnswers) {
   ASSERT_TRUE(WaitFor([&] { return LineShown(); }, 3000))
-      << "the line was not drawn: " << std::hex << ScreenPixel(ClientToScreenPoint(picture, 110, 70).x, ClientToScreenPoint(picture, 110, 70).y);
+      << "the line was not drawn: " << std::hex << ClientPixel(picture, 110, 70);
   const Box box = AskToClose();
   ASSERT_NE(box.hwnd, nullptr);
   EXPECT_EQ(box.title, "確認");

@@ -335,6 +335,11 @@ uint32_t ScreenPixel(int x, int y) {
   return c;
 }
 
+uint32_t ClientPixel(HWND hwnd, int x, int y) {
+  const POINT p = ClientToScreenPoint(hwnd, x, y);
+  return ScreenPixel(p.x, p.y);
+}
+
 namespace {
 
 bool OpenClipboardRetrying() {

@@ -85,9 +85,12 @@ HWND WaitFileDialog(const Program& program, DWORD ms = 10000);
 bool FillFileDialog(HWND dialog, const std::string& path, int typeIndex = -1);
 bool CancelDialog(HWND dialog);
 
-// Screen pixel as 0x00BBGGRR.
+// Screen pixel as 0x00BBGGRR, at a screen position or at a client position of `hwnd`.
 uint32_t ScreenPixel(int x, int y);
+uint32_t ClientPixel(HWND hwnd, int x, int y);
 POINT ClientToScreenPoint(HWND hwnd, int x, int y);
+// The editor's red pen as it comes back from the screen or through JPEG (0x00BBGGRR).
+inline bool IsRed(uint32_t c) { return (c & 0xFF) > 180 && (c >> 8 & 0xFF) < 90 && (c >> 16 & 0xFF) < 90; }
 
 // Clipboard contents put by the test.
 void ClipboardText(const char* text);

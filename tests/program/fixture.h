@@ -27,13 +27,18 @@ public:
     ASSERT_TRUE(Foreground(editor));
     Wait(300);
   }
-  // Opens `path` through Ctrl+O and the real open dialog.
-  void OpenThroughDialog(const std::string& path) {
+  // Ctrl+`key` on the editor until the program's open or save dialog comes (three tries).
+  HWND FileDialogByKeys(WORD key) {
     HWND dialog = nullptr;
     for (int attempt = 0; attempt < 3 && !dialog; ++attempt) {
-      Keys(editor, {VK_CONTROL, 'O'});
+      Keys(editor, {VK_CONTROL, key});
       dialog = WaitFileDialog(*program, 5000);
     }
+    return dialog;
+  }
+  // Opens `path` through Ctrl+O and the real open dialog.
+  void OpenThroughDialog(const std::string& path) {
+    HWND dialog = FileDialogByKeys('O');
     ASSERT_NE(dialog, nullptr) << "the open dialog did not open";
     ASSERT_TRUE(FillFileDialog(dialog, path));
   }

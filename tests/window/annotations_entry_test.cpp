@@ -230,9 +230,7 @@ TEST_F(AnnotTextPoint, Press_Should_TakeTheWholeMarkerAway_AtAnyDensity) {
   Tool(TScrivletForm1::kText1);
   for (int dpi : {96, 192, 288}) {
     SCOPED_TRACE(dpi);
-    RECT r{};
-    GetWindowRect(editor->Handle(), &r);
-    SendMessageA(editor->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r));
+    MoveToDpi(editor->Handle(), dpi);
     Pump();
     Click(40, 50);
     const int half = qtk::ScaleToDpi(4, dpi) / 2;

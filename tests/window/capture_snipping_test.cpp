@@ -4,9 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <optional>
-#include <thread>
 #include <vector>
 
 #include "launcher/launcher.h"

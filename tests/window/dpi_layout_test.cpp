@@ -14,6 +14,7 @@
 #include "launcher/launcher.h"
 #include "support/editor_fixture.h"
 #include "window/picture_driver.h"
+#include "toolkit/controls.h"
 #include "toolkit/logic/dpi_scale.h"
 
 namespace quillora::testing_support {
@@ -25,19 +26,6 @@ struct Placed {
   RECT at96;      // x, y, width, height in the parent's client area; height < 0: not compared
   bool hasText;   // its caption must fit its client width
 };
-
-// The window's caption measured with the window's own font.
-int TextWidth(HWND hwnd) {
-  char text[256] = {};
-  GetWindowTextA(hwnd, text, sizeof(text));
-  HDC dc = GetDC(hwnd);
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(hwnd, WM_GETFONT, 0, 0)));
-  SIZE size{};
-  GetTextExtentPoint32A(dc, text, lstrlenA(text), &size);
-  SelectObject(dc, old);
-  ReleaseDC(hwnd, dc);
-  return size.cx;
-}
 
 // Where an edit's caption puts ink, in its client area: the caption drawn with the edit's font at
 // the top left of its formatting rectangle, as the edit draws it, on white.
@@ -94,29 +82,23 @@ RECT InParent(HWND hwnd) {
   return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
-void MoveToDpi(HWND form, int dpi) {
-  RECT r{};
-  GetWindowRect(form, &r);
-  SendMessageA(form, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r));
-}
-
 class DpiLayout : public EditorTest {};
 
 TEST_F(DpiLayout, EveryControl_Should_ScaleWithTheScreenAndKeepItsTextWhole) {
   CreateEditor();
-  TScrivletForm0 launcher;
-  launcher.Create(editor.get());
+  CreateLauncher();
+  TScrivletForm0& l = *launcher;
   TScrivletForm1& e = *editor;
   e.InsText.SetText("");
   e.NowMode.SetText("  文字描画");  // a mode's name: kanji fill the whole height of the font
   const std::vector<Placed> placed = {
-      {"ScreenCap", launcher.ScreenCap.Handle(), {20, 88, 50, 25}, true},
-      {"ModeSelect", launcher.ModeSelect.Handle(), {16, 8, 135, 73}, true},
-      {"NG", launcher.NG.Handle(), {97, 88, 50, 25}, true},
-      {"Mode0", launcher.ModeSelect.ItemHandle(0), {6, 14, 127, 14}, true},
-      {"Mode1", launcher.ModeSelect.ItemHandle(1), {6, 28, 127, 14}, true},
-      {"Mode2", launcher.ModeSelect.ItemHandle(2), {6, 42, 127, 14}, true},
-      {"Mode3", launcher.ModeSelect.ItemHandle(3), {6, 56, 127, 14}, true},
+      {"ScreenCap", l.ScreenCap.Handle(), {20, 88, 50, 25}, true},
+      {"ModeSelect", l.ModeSelect.Handle(), {16, 8, 135, 73}, true},
+      {"NG", l.NG.Handle(), {97, 88, 50, 25}, true},
+      {"Mode0", l.ModeSelect.ItemHandle(0), {6, 14, 127, 14}, true},
+      {"Mode1", l.ModeSelect.ItemHandle(1), {6, 28, 127, 14}, true},
+      {"Mode2", l.ModeSelect.ItemHandle(2), {6, 42, 127, 14}, true},
+      {"Mode3", l.ModeSelect.ItemHandle(3), {6, 56, 127, 14}, true},
       {"FColorButton", e.FColorButton.Handle(), {0, 1, 50, 22}, true},
       {"CheckBox1", e.CheckBox1.Handle(), {56, 2, 97, 21}, true},
       {"CheckBox2", e.CheckBox2.Handle(), {156, 2, 92, 21}, true},
@@ -139,7 +121,7 @@ TEST_F(DpiLayout, EveryControl_Should_ScaleWithTheScreenAndKeepItsTextWhole) {
   int worstText = -1000;
   for (int dpi : {96, 120, 144, 192}) {
     SCOPED_TRACE(dpi);
-    MoveToDpi(launcher.Handle(), dpi);
+    MoveToDpi(l.Handle(), dpi);
     MoveToDpi(e.Handle(), dpi);
     Pump();
     for (const Placed& p : placed) {
@@ -155,7 +137,7 @@ TEST_F(DpiLayout, EveryControl_Should_ScaleWithTheScreenAndKeepItsTextWhole) {
       if (!p.hasText) continue;
       RECT client{};
       GetClientRect(p.hwnd, &client);
-      const int text = TextWidth(p.hwnd);
+      const int text = qtk::CaptionWidth(p.hwnd);
       worstText = std::max(worstText, text - static_cast<int>(client.right));
       EXPECT_LE(text, client.right) << "the text is cut";
       char cls[16] = {};
@@ -226,9 +208,7 @@ TEST_F(DpiMove, DpiChanged_Should_TakeSuggestedRectangle_AndKeepDocumentSelectio
 
 TEST_F(DpiMove, LabelPlacedOnAScaledScreen_Should_PaintTheSamePixelsAsAt96) {
   PlaceLabel(20, 20, "ラベル Label");
-  RECT r{};
-  GetWindowRect(editor->Handle(), &r);
-  SendMessageA(editor->Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&r));
+  MoveToDpi(editor->Handle(), 144);
   Pump();
   PlaceLabel(20, 120, "ラベル Label");
   ASSERT_EQ(editor->texts.size(), 2u);

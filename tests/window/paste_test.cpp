@@ -5,9 +5,7 @@
 
 #include <optional>
 
-#include <atomic>
 #include <cstring>
-#include <thread>
 
 #include "support/editor_fixture.h"
 #include "toolkit/clipboard.h"

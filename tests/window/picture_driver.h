@@ -19,6 +19,13 @@ inline LPARAM At(int x, int y) {
   return MAKELPARAM(static_cast<WORD>(static_cast<short>(x)), static_cast<WORD>(static_cast<short>(y)));
 }
 
+// The form told that it moved to a screen of `dpi`, suggesting the rectangle it has.
+inline void MoveToDpi(HWND form, int dpi) {
+  RECT r{};
+  GetWindowRect(form, &r);
+  SendMessageA(form, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r));
+}
+
 // The size of a text as DrawTextA with DT_CALCRECT alone gives it, and the cells that
 // ExtTextOut paints, both on a DC of our own with the same font.
 inline SIZE CalcSize(const qtk::FontSpec& font, const std::string& text) {
