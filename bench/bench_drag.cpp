@@ -43,15 +43,15 @@ void FillDocument(TScrivletForm1& editor, int lines, int arrows, int labels) {
   const qtk::Color colours[] = {qtk::clRed, qtk::clBlue, qtk::clLime, qtk::clYellow,
                                 qtk::clFuchsia, qtk::clAqua, qtk::clBlack, qtk::clWhite};
   for (int i = 0; i < lines + arrows; ++i) {
-    auto line = std::make_unique<LineRecord>();
-    line->StartX = r.Next(w);
-    line->StartY = r.Next(h);
-    line->EndX = line->StartX + r.Next(1201) - 600;
-    line->EndY = line->StartY + r.Next(801) - 400;
-    line->Width = 1 + r.Next(12);
-    line->Color = colours[i % 8];
-    line->Arrow = i >= lines;
-    editor.lines.push_back(std::move(line));
+    LineRecord line;
+    line.StartX = r.Next(w);
+    line.StartY = r.Next(h);
+    line.EndX = line.StartX + r.Next(1201) - 600;
+    line.EndY = line.StartY + r.Next(801) - 400;
+    line.Width = 1 + r.Next(12);
+    line.Color = colours[i % 8];
+    line.Arrow = i >= lines;
+    editor.doc.AddLine(line);
   }
   const qtk::FontSpec faces[] = {
       Face("ＭＳ Ｐゴシック", -12, 0, qtk::clWindowText),
@@ -62,13 +62,13 @@ void FillDocument(TScrivletForm1& editor, int lines, int arrows, int labels) {
   const char* const texts[] = {"ここを確認", "Quillora 画像 & 注釈", "エラー表示 #12",
                                "OK", "保存されていません。"};
   for (int i = 0; i < labels; ++i) {
-    auto label = std::make_unique<TMoji>();
-    label->Font = faces[i % 4];
-    label->Text = texts[i % 5];
-    label->BkColor = i % 3 == 0 ? qtk::clNone : (i % 3 == 1 ? qtk::clWindow : colours[i % 8]);
-    label->X = r.Next(w);
-    label->Y = r.Next(h);
-    editor.texts.push_back(std::move(label));
+    TMoji label;
+    label.Font = faces[i % 4];
+    label.Text = texts[i % 5];
+    label.BkColor = i % 3 == 0 ? qtk::clNone : (i % 3 == 1 ? qtk::clWindow : colours[i % 8]);
+    label.X = r.Next(w);
+    label.Y = r.Next(h);
+    editor.doc.AddText(label);
   }
 }
 
@@ -77,10 +77,10 @@ void FillDocument(TScrivletForm1& editor, int lines, int arrows, int labels) {
 double DragPass(TScrivletForm1& editor) {
   editor.ToolBar1.SetDown(TScrivletForm1::kSelect1, true);
   editor.UpdateToolMode();
-  auto grip = std::make_unique<LineRecord>(LineRecord{1000, 1000, 1600, 1100, 5, qtk::clRed, false});
-  editor.lines.insert(editor.lines.begin(), std::move(grip));
+  const LineRecord& grip =
+      editor.doc.AddLine(LineRecord{1000, 1000, 1600, 1100, 5, qtk::clRed, false}, 0);
   editor.PB1MouseDown(qtk::MouseButton::Left, 1300, 1050);
-  if (!editor.selectedLine) {
+  if (editor.doc.SelectedLine() != &grip) {
     std::fprintf(stderr, "drag: the press selected no line\n");
     return -1;
   }
@@ -94,8 +94,7 @@ double DragPass(TScrivletForm1& editor) {
     }
   });
   editor.PB1MouseUp(qtk::MouseButton::Left, x, y);
-  editor.lines.erase(editor.lines.begin());
-  editor.selectedLine = nullptr;
+  editor.doc.Remove(grip);
   editor.ComposePicture();
   return ms / kMoves;
 }

@@ -29,10 +29,11 @@ double BestOf(int runs, const std::function<void()>& body) {
   return best;
 }
 
-void Report(const char* what, double ms, const char* reference, double refMs, double goal) {
+void Report(const char* what, double ms, const char* reference, double refMs, double goal,
+            const char* unit) {
   double ratio = refMs > 0 ? ms / refMs : 0;
-  std::printf("%-34s %9.2f ms | %-34s %9.2f ms | ratio %5.2f (goal <= %.2f) %s\n", what, ms,
-              reference, refMs, ratio, goal, ratio <= goal ? "ok" : "OVER");
+  std::printf("%-34s %9.2f %s | %-34s %9.2f %s | ratio %5.2f (goal <= %.2f) %s\n", what, ms, unit,
+              reference, refMs, unit, ratio, goal, ratio <= goal ? "ok" : "OVER");
 }
 
 }  // namespace quillora::bench

@@ -55,7 +55,7 @@ int RunSave(const std::vector<std::string>& args) {
   const std::string jpg = folder + "\\save.jpg", out = folder + "\\save.bmp",
                     bare = folder + "\\bare.bin";
 
-  editor.fileName = jpg;
+  editor.doc.SetFileName(jpg);
   double jpegMs = BestOf(9, [&] { editor.SaveJpeg(); });
   Report("JPEG save (SaveJpeg)", jpegMs, "tjbench compress, q 90, 4:2:0", compressMs, 1.2);
 
@@ -65,7 +65,7 @@ int RunSave(const std::vector<std::string>& args) {
          BestOf(9, [&] { qtk::jpeg::Encode(pixels, [](const uint8_t*, size_t) {}); }),
          "tjbench compress, q 90, 4:2:0", compressMs, 1e9);
 
-  editor.fileName = out;
+  editor.doc.SetFileName(out);
   double bmpMs = BestOf(5, [&] { editor.SaveBitmap(); });
   const size_t size = static_cast<size_t>(FileSize(out));
   std::vector<uint8_t> bytes(size, 0x5A);

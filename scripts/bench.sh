@@ -34,6 +34,8 @@ echo "== load"
 run load "$(winpath "$work/frame.jpg")" "$(winpath "$work/frame.bmp")" "$decode_ms"
 # drag: moving a selected line over the 4K and 8K pictures with 200 lines, 20 arrows and 50
 # labels, beside the same move over the pictures without them.
+echo "== memory"
+run memory "$(winpath "$work/frame.jpg")"
 echo "== drag"
 run drag "$(winpath "$work/frame.bmp")" "$(winpath "$work/frame8k.bmp")"
 echo "== save"

@@ -102,9 +102,9 @@ TScrivletForm1::ShownLabel TScrivletForm1::Shown(const TMoji& label, bool select
 
 bool TScrivletForm1::DiffLines(const Box& picture) {
   return DiffList(
-      lines, shownLines_, order_, [](const ShownLine& s) { return s.record; },
+      doc.Lines(), shownLines_, order_, [](const ShownLine& s) { return s.record; },
       [&](const LineRecord& line, ShownLine& was) {
-        const bool selected = &line == selectedLine;
+        const bool selected = &line == doc.SelectedLine();
         if (SameLine(was.drawn, line) && was.selected == selected) return;
         AddLineBoxes(was.drawn, picture, dirty_);
         AddLineBoxes(line, picture, dirty_);
@@ -113,16 +113,16 @@ bool TScrivletForm1::DiffLines(const Box& picture) {
       },
       [&](const LineRecord& line) {
         AddLineBoxes(line, picture, dirty_);
-        return ShownLine{&line, line, &line == selectedLine};
+        return ShownLine{&line, line, &line == doc.SelectedLine()};
       },
       [&](const ShownLine& was) { AddLineBoxes(was.drawn, picture, dirty_); });
 }
 
 bool TScrivletForm1::DiffLabels(const Box& picture) {
   return DiffList(
-      texts, shownLabels_, order_, [](const ShownLabel& s) { return s.label; },
+      doc.Texts(), shownLabels_, order_, [](const ShownLabel& s) { return s.label; },
       [&](const TMoji& label, ShownLabel& was) {
-        const bool selected = &label == selectedText;
+        const bool selected = &label == doc.SelectedText();
         if (was.text == label.Text && was.font == label.Font && was.background == label.BkColor &&
             was.x == label.X && was.y == label.Y && was.selected == selected)
           return;
@@ -131,7 +131,7 @@ bool TScrivletForm1::DiffLabels(const Box& picture) {
         AddBox(dirty_, was.box.Intersect(picture));
       },
       [&](const TMoji& label) {
-        ShownLabel made = Shown(label, &label == selectedText, nullptr);
+        ShownLabel made = Shown(label, &label == doc.SelectedText(), nullptr);
         AddBox(dirty_, made.box.Intersect(picture));
         return made;
       },
@@ -142,17 +142,21 @@ void TScrivletForm1::ComposePicture() {
   if (composedImage.Empty()) return;
   const Box picture{0, 0, composedImage.Width(), composedImage.Height()};
   dirty_.clear();
+  if (shownPictureVersion_ != doc.PictureVersion()) composeAll_ = true;
   if (!composeAll_ && picture == shownPicture_ && DiffLines(picture) && DiffLabels(picture)) {
     Recompose();
     return;
   }
   composeAll_ = false;
   shownPicture_ = picture;
+  shownPictureVersion_ = doc.PictureVersion();
+  const qtk::Bitmap& base = doc.Base();
+  const TextList& texts = doc.Texts();
   qtk::Canvas& canvas = composedImage.GetCanvas();
-  canvas.Draw(0, 0, baseImage.DC(), baseImage.Width(), baseImage.Height());
+  canvas.Draw(0, 0, base.DC(), base.Width(), base.Height());
   shownLines_.clear();
-  for (const auto& line : lines) {
-    const bool selected = line.get() == selectedLine;
+  for (const auto& line : doc.Lines()) {
+    const bool selected = line.get() == doc.SelectedLine();
     DrawLine(*line, selected);
     shownLines_.push_back({line.get(), *line, selected});
   }
@@ -161,7 +165,7 @@ void TScrivletForm1::ComposePicture() {
   before.swap(shownLabels_);
   for (size_t i = 0; i < texts.size(); ++i) {
     const TMoji& text = *texts[i];
-    const bool selected = &text == selectedText;
+    const bool selected = &text == doc.SelectedText();
     text.Draw(canvas, selected);
     const bool same = i < before.size() && before[i].label == &text;
     shownLabels_.push_back(Shown(text, selected, same ? &before[i] : nullptr));
@@ -179,7 +183,7 @@ void TScrivletForm1::Recompose() {
   const Box picture = shownPicture_;
   HDC dc = composedImage.DC();
   if (!dirty_.empty()) {
-    for (const Box& b : dirty_) CopyBox(dc, baseImage.DC(), b);
+    for (const Box& b : dirty_) CopyBox(dc, doc.Base().DC(), b);
     qtk::GdiObject<HRGN> clip(CreateRectRgn(0, 0, 0, 0));
     for (const Box& b : dirty_) {
       const RECT r = ToRect(b);
@@ -187,9 +191,10 @@ void TScrivletForm1::Recompose() {
       CombineRgn(clip.get(), clip.get(), piece.get(), RGN_OR);
     }
     SelectClipRgn(dc, clip.get());
-    for (const auto& line : lines)
-      if (LineMeetsAny(*line, dirty_)) DrawLine(*line, line.get() == selectedLine);
+    for (const auto& line : doc.Lines())
+      if (LineMeetsAny(*line, dirty_)) DrawLine(*line, line.get() == doc.SelectedLine());
     qtk::Canvas& canvas = composedImage.GetCanvas();
+    const TextList& texts = doc.Texts();
     for (size_t i = 0; i < texts.size(); ++i)
       if (MeetsAny(shownLabels_[i].box, dirty_)) texts[i]->Draw(canvas, shownLabels_[i].selected);
     SelectClipRgn(dc, nullptr);

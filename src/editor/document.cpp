@@ -9,8 +9,6 @@
 namespace quillora {
 
 void TScrivletForm1::FormCreate(const std::string& commandLineFile) {
-  lines.clear();
-  texts.clear();
   SetText("　Quillora　　");
   DragAcceptFiles(Handle(), TRUE);
   InsText.SetText("");
@@ -34,18 +32,14 @@ void TScrivletForm1::FormDestroy() {
 }
 
 void TScrivletForm1::ClearAnnotations() {
-  lines.clear();
-  texts.clear();
-  selectedLine = nullptr;
-  selectedText = nullptr;
-  gestureLine = nullptr;  // a gesture under way has lost its record
+  EndGesture();  // a gesture under way loses its record
+  doc.ClearAnnotations();
 }
 
 void TScrivletForm1::DeselectAll() {
   InsText.SetText("");
   TextOKButton.SetEnabled(false);
-  selectedLine = nullptr;
-  selectedText = nullptr;
+  doc.Deselect();
   ComposePicture();
 }
 
@@ -73,10 +67,11 @@ void TScrivletForm1::ActReloadExecute() {
 }
 
 void TScrivletForm1::SizeToBase() {
-  PB1.SetSize(baseImage.Width(), baseImage.Height());
+  const qtk::Bitmap& base = doc.Base();
+  PB1.SetSize(base.Width(), base.Height());
   // The whole pass that follows writes every pixel: nothing of the old picture is kept.
-  composedImage.Allocate(baseImage.Width(), baseImage.Height());
-  ScrollBox1.SetContentSize(baseImage.Width(), baseImage.Height());
+  composedImage.Allocate(base.Width(), base.Height());
+  ScrollBox1.SetContentSize(base.Width(), base.Height());
   composeAll_ = true;  // a new base picture: the next pass draws everything
 }
 

@@ -11,6 +11,7 @@
 #include "annotations/logic/line_record.h"
 #include "annotations/moji.h"
 #include "editor/logic/paint_boxes.h"
+#include "editor/model/document.h"
 #include "toolkit/action.h"
 #include "toolkit/bars.h"
 #include "toolkit/bitmap.h"
@@ -94,6 +95,7 @@ public:
   void DrawArrowHead(const LineRecord& line, bool selected);
   void TextOKButtonClick();
   void InsTextChange();
+  void ShowLabelInEntry(const TMoji& label);
   void DrawTextPoint();
   void AdjustTextPanel();
 
@@ -126,25 +128,28 @@ public:
   void ApplicationEvents1Hint(const std::string& hint);
   void HideDisplayCaret();  // the press handlers of the read-only displays
 
+  // --- undo and redo (history.cpp) ---
+  void ActUndoExecute();
+  void ActRedoExecute();
+  // The end of a capture, one step to undo: mode 0 to 2 the blank picture and the clipboard's
+  // over it, 3 the blank picture alone; then the line tool, the window shown, the flag set.
+  void TakeCapture(int mode);
+
   // --- state ---
-  qtk::Bitmap baseImage;
+  // The document: base picture, annotations, selection, file name, modified flag. It changes
+  // only through its own calls; the window shows it.
+  Document doc;
   qtk::Bitmap composedImage;
-  std::string fileName;
-  std::vector<std::unique_ptr<LineRecord>> lines;
-  std::vector<std::unique_ptr<TMoji>> texts;
   int32_t toolMode = kToolNone;
   POINT textPoint{0, 0};
   POINT lastPoint{0, 0};
-  LineRecord* selectedLine = nullptr;
-  TMoji* selectedText = nullptr;
   bool dragging = false;
-  bool modified = false;
-  LineRecord* gestureLine = nullptr;  // the record the current line press appended (pointer.cpp)
-  LineRecord gestureShape{};          // that record's fields as the gesture last left them
+  LineRecord* gestureLine = nullptr;  // the record the current line press added (pointer.cpp)
+  bool gestureStep_ = false;          // the press opened the step its drag fills
 
   // --- commands (layout.cpp) ---
   qtk::Action ActNew, ActOpen, ActSave, ActSaveAs, ActPrint, ActExit, ActReload, ActVer, ActFont,
-      ActBKColor, ActDel, ActFontColor, ActColor, ActPaste;
+      ActBKColor, ActDel, ActFontColor, ActColor, ActPaste, ActUndo, ActRedo;
   std::vector<qtk::Action*> Actions();
 
   // --- controls (layout.cpp) ---
@@ -195,9 +200,14 @@ private:
   void CreatePalette();
   void LayoutBands();
   void SizeToBase();  // PB1 and the composed image take the base image's size
-  // Reads a new base picture through the composed image (load.cpp).
-  void ReplaceBase(const std::function<void(qtk::Bitmap& into)>& read);
+  // Reads a new base picture through the composed image; the document takes it as one change.
+  void ReplaceBase(const std::function<void(qtk::Bitmap& into)>& read, bool keepMarks,
+                   const std::string& name, bool modified);
   void SetDocumentCaption(const std::string& ext);
+  // Ends the pointer's gesture: its changes are one step, done.
+  void EndGesture();
+  // The window after an undo or redo: the picture's size, the caption, the selection's band.
+  void ShowHistoryStep(bool hadTextSelected);
 
   // --- what the composed picture shows (compose.cpp) ---
   struct ShownLine {
@@ -224,6 +234,7 @@ private:
   std::vector<Box> dirty_;        // what the last pass redrew and copied to PB1
   std::vector<Box> screenOnly_;   // drawn on PB1 alone (the text-point marker)
   bool composeAll_ = true;        // the base picture changed
+  uint64_t shownPictureVersion_ = 0;
   Box shownPicture_;              // the composed picture's size at the last pass
 
   qtk::BitmapObject glyphs_;

@@ -52,7 +52,10 @@ TScrivletForm1::TScrivletForm1()
       ActDel({"ActDel", kEdit, "削除(&D)", "削除|選択された部分を削除します。", 0, 15}),
       ActFontColor({"ActFontColor", kEdit, "文字色(&C)", "文字色|文字の色を選択できます。", 0, -1}),
       ActColor({"ActColor", kEdit, "線の色(&L)", "線の色|線の色を選択できます。", 0, -1}),
-      ActPaste({"ActPaste", kEdit, "貼り付け", "貼付け|クリップボードのイメージを貼り付けます。", 'V', -1}) {
+      ActPaste({"ActPaste", kEdit, "貼り付け", "貼付け|クリップボードのイメージを貼り付けます。", 'V', -1}),
+      // Keys only: no menu or button shows them.
+      ActUndo({"ActUndo", kEdit, "元に戻す", "", 'Z', -1}),
+      ActRedo({"ActRedo", kEdit, "やり直し", "", 'Y', -1}) {
   CreateCommands();
 }
 
@@ -63,7 +66,8 @@ TScrivletForm1::~TScrivletForm1() {
 
 std::vector<qtk::Action*> TScrivletForm1::Actions() {
   return {&ActNew,  &ActOpen, &ActSave,  &ActSaveAs,    &ActPrint, &ActExit,  &ActReload,
-          &ActVer,  &ActFont, &ActBKColor, &ActDel,     &ActFontColor, &ActColor, &ActPaste};
+          &ActVer,  &ActFont, &ActBKColor, &ActDel,     &ActFontColor, &ActColor, &ActPaste,
+          &ActUndo, &ActRedo};
 }
 
 void TScrivletForm1::CreateCommands() {
@@ -81,6 +85,8 @@ void TScrivletForm1::CreateCommands() {
   ActFontColor.onExecute = [this] { ActFontColorExecute(); };
   ActColor.onExecute = [this] { ActColorExecute(); };
   ActPaste.onExecute = [this] { ActPastExecute(); };
+  ActUndo.onExecute = [this] { ActUndoExecute(); };
+  ActRedo.onExecute = [this] { ActRedoExecute(); };
 }
 
 void TScrivletForm1::Create(const std::string& commandLineFile) {
@@ -92,7 +98,9 @@ void TScrivletForm1::Create(const std::string& commandLineFile) {
   SetKeyPreview(true);
   CreateMenus();
   CreateControls();
-  accelerators_ = qtk::CreateAccelerators(Actions());
+  // Ctrl+Shift+Z redoes too, as in most editors.
+  accelerators_ = qtk::CreateAccelerators(
+      Actions(), {ACCEL{FCONTROL | FSHIFT | FVIRTKEY, 'Z', static_cast<WORD>(ActRedo.CommandId())}});
   SetAccelerators(accelerators_);
   FormCreate(commandLineFile);
 }

@@ -28,27 +28,31 @@ bool ScreenIsPaletted() {
 }  // namespace
 
 void TScrivletForm1::SetDocumentCaption(const std::string& ext) {
-  SetText(ext.empty() ? kBlankCaption : "　Quillora　　" + FileNamePart(fileName));
+  SetText(ext.empty() ? kBlankCaption : "　Quillora　　" + FileNamePart(doc.FileName()));
 }
 
-// The composed image holds nothing but the last composition, so the readers write the new picture
-// there and the base image takes it by exchange once reading has returned: one picture costs two
-// frames however often it is loaded, and a reload of the same size allocates nothing. After a
-// failure the base image is untouched and the composed image is made its composition again.
-void TScrivletForm1::ReplaceBase(const std::function<void(qtk::Bitmap& into)>& read) {
+// The readers write the new picture into the composed image, which holds nothing but the last
+// composition; the document takes those pixels by exchange once reading has returned, and the
+// picture it had goes into the step that undoes the change. After a failure the document is
+// untouched and the composed image is made its composition again.
+void TScrivletForm1::ReplaceBase(const std::function<void(qtk::Bitmap& into)>& read,
+                                 bool keepMarks, const std::string& name, bool modified) {
+  EndGesture();  // a drag under way ends here: its step is done before the picture changes
   try {
     read(composedImage);
   } catch (...) {
-    composedImage.SetSize(baseImage.Width(), baseImage.Height());
+    composedImage.SetSize(doc.Base().Width(), doc.Base().Height());
     ComposeFull();  // the reader may have written over any of it
     throw;
   }
-  baseImage.Swap(composedImage);
+  doc.ReplacePicture(composedImage, keepMarks, name, modified);
+  SizeToBase();
 }
 
 // The extension is decided before anything of the document is touched, so that a refused name
 // leaves every annotation in place, and the modified flag as it was, when the close that follows
-// is cancelled.
+// is cancelled. A picture that cannot be read leaves the annotations cleared, and that too is
+// undone with the same step.
 void TScrivletForm1::LoadPicture(const std::string& name) {
   const std::string ext = LowerAscii(Extension(name));
   const bool jpeg = ext == ".jpeg" || ext == ".jpg";
@@ -59,41 +63,50 @@ void TScrivletForm1::LoadPicture(const std::string& name) {
     ActExitExecute();
     return;
   }
+  EndGesture();
+  Document::StepScope step(doc);
   ClearAnnotations();
 
   DWORD attributes = name.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(name.c_str());
   bool exists = !name.empty() && attributes != INVALID_FILE_ATTRIBUTES &&
                 !(attributes & FILE_ATTRIBUTE_DIRECTORY);
   if (exists) {
+    std::function<void(qtk::Bitmap&)> read;
     if (jpeg) {
-      ReplaceBase([&](qtk::Bitmap& into) { into.ReadJpegFile(name, ScreenIsPaletted()); });
+      read = [&](qtk::Bitmap& into) { into.ReadJpegFile(name, ScreenIsPaletted()); };
     } else if (wmf) {
-      qtk::Metafile metafile;
-      metafile.LoadFromFile(name);
-      // Drawn over the former picture at the metafile's size, and taken only once played.
-      ReplaceBase([&](qtk::Bitmap& into) {
-        into.CopyResized(baseImage, metafile.Width(), metafile.Height());
+      read = [&](qtk::Bitmap& into) {
+        qtk::Metafile metafile;
+        metafile.LoadFromFile(name);
+        // Drawn over the former picture at the metafile's size, and taken only once played.
+        into.CopyResized(doc.Base(), metafile.Width(), metafile.Height());
         metafile.Play(into.DC(), RECT{0, 0, metafile.Width(), metafile.Height()});
-      });
+      };
     } else if (bmp) {
-      ReplaceBase([&](qtk::Bitmap& into) { into.ReadBmpFile(name); });
+      read = [&](qtk::Bitmap& into) { into.ReadBmpFile(name); };
+    } else {
+      // A name without an extension is taken with the picture kept as it is.
+      read = [&](qtk::Bitmap& into) {
+        into.CopyResized(doc.Base(), doc.Base().Width(), doc.Base().Height());
+      };
     }
+    ReplaceBase(read, false, name, false);
     if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(name.c_str(), 0);
-    fileName = name;
   } else {
-    baseImage.SetSize(640, 480);
-    qtk::Canvas& canvas = baseImage.GetCanvas();
-    canvas.SetBrushStyle(qtk::BrushStyle::Solid);
-    canvas.SetBrushColor(qtk::clWhite);
-    canvas.FillRect(RECT{0, 0, 640, 480});
-    fileName.clear();
     SetText(kBlankCaption);
+    ReplaceBase(
+        [](qtk::Bitmap& into) {
+          into.Allocate(640, 480);
+          qtk::Canvas& canvas = into.GetCanvas();
+          canvas.SetBrushStyle(qtk::BrushStyle::Solid);
+          canvas.SetBrushColor(qtk::clWhite);
+          canvas.FillRect(RECT{0, 0, 640, 480});
+        },
+        false, "", false);
   }
-  SizeToBase();
   ComposePicture();
   ActSave.SetEnabled(true);
   SetDocumentCaption(ext);
-  modified = false;
 }
 
 void TScrivletForm1::ActOpenExecute() {

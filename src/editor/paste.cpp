@@ -18,17 +18,18 @@ const char* const kVersionText =
 // The clipboard picture is read into a spare and becomes the base image only when reading has
 // succeeded, so a failed paste leaves the document as it was.
 void TScrivletForm1::ActPastExecute() {
-  ReplaceBase([&](qtk::Bitmap& into) {
-    const qtk::ClipboardPicture picture = qtk::ReadClipboardPicture(Handle(), into);
-    if (picture.kind == qtk::ClipboardPicture::Kind::Metafile) {
-      // Drawn at its own size over the former picture, as opening a metafile file does.
-      qtk::Metafile metafile(picture.metafile, picture.width, picture.height);
-      into.CopyResized(baseImage, metafile.Width(), metafile.Height());
-      metafile.Play(into.DC(), RECT{0, 0, metafile.Width(), metafile.Height()});
-    }
-  });
-  Image1.SetSize(baseImage.Width(), baseImage.Height());
-  SizeToBase();
+  ReplaceBase(
+      [&](qtk::Bitmap& into) {
+        const qtk::ClipboardPicture picture = qtk::ReadClipboardPicture(Handle(), into);
+        if (picture.kind == qtk::ClipboardPicture::Kind::Metafile) {
+          // Drawn at its own size over the former picture, as opening a metafile file does.
+          qtk::Metafile metafile(picture.metafile, picture.width, picture.height);
+          into.CopyResized(doc.Base(), metafile.Width(), metafile.Height());
+          metafile.Play(into.DC(), RECT{0, 0, metafile.Width(), metafile.Height()});
+        }
+      },
+      true, doc.FileName(), doc.Modified());
+  Image1.SetSize(doc.Base().Width(), doc.Base().Height());
   Image1.Hide();
   ComposePicture();
 }

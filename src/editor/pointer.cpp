@@ -56,44 +56,48 @@ void TScrivletForm1::Spoide2Click() {
   UpdateToolMode();
 }
 
+// A press starts a gesture: whatever the drag that follows changes is one step to undo.
 void TScrivletForm1::PB1MouseDown(qtk::MouseButton button, int32_t x, int32_t y) {
   if (button != qtk::MouseButton::Left) return;
-  gestureLine = nullptr;  // a press starts a new gesture; only a line press gives it a record
-  modified = true;
+  EndGesture();
+  doc.SetModified(true);
   ActSave.SetEnabled(true);
   switch (toolMode) {
     case kToolSelect: {
       DeselectAll();
-      for (const auto& line : lines) {
+      doc.BeginStep();
+      gestureStep_ = true;
+      for (const auto& line : doc.Lines()) {
         if (HitTestLine(*line, x, y)) {
-          selectedLine = line.get();
+          doc.Select(line.get());
           lastPoint = {x, y};
           dragging = true;
           return;
         }
       }
-      for (const auto& text : texts) {
+      for (const auto& text : doc.Texts()) {
         if (text->HitTest(x, y, composedImage.GetCanvas())) {
-          selectedText = text.get();
+          doc.Select(text.get());
           lastPoint = {x, y};
           dragging = true;
           InsText.SetFocus();
           return;
         }
       }
+      EndGesture();
       return;
     }
     case kToolLine:
     case kToolArrow: {
-      auto line = std::make_unique<LineRecord>();
-      line->StartX = line->EndX = x;
-      line->StartY = line->EndY = y;
-      line->Width = SpinEdit1.Value();
-      line->Color = NowColor.GetColor();
-      line->Arrow = toolMode == kToolArrow;
-      gestureLine = line.get();
-      gestureShape = *line;
-      lines.push_back(std::move(line));
+      LineRecord line;
+      line.StartX = line.EndX = x;
+      line.StartY = line.EndY = y;
+      line.Width = SpinEdit1.Value();
+      line.Color = NowColor.GetColor();
+      line.Arrow = toolMode == kToolArrow;
+      doc.BeginStep();
+      gestureStep_ = true;
+      gestureLine = &doc.AddLine(line);
       dragging = true;
       return;
     }
@@ -124,25 +128,14 @@ int32_t Shift(int32_t v, int64_t d) {
   return static_cast<int32_t>(std::clamp<int64_t>(v + d, INT32_MIN, INT32_MAX));
 }
 
-bool SameRecord(const LineRecord& a, const LineRecord& b) {
-  return a.StartX == b.StartX && a.StartY == b.StartY && a.EndX == b.EndX && a.EndY == b.EndY &&
-         a.Width == b.Width && a.Color == b.Color && a.Arrow == b.Arrow;
-}
-
-// Where the gesture's record sits in the line list; end() once the document was cleared under a
-// held button, so the rest of that gesture touches no record. A record that took the freed one's
-// address after the clearing does not hold what the gesture left in its own.
-auto FindLine(std::vector<std::unique_ptr<LineRecord>>& lines, const LineRecord* line,
-              const LineRecord& shape) {
-  if (!line) return lines.end();
-  auto it = !lines.empty() && lines.back().get() == line
-                ? lines.end() - 1
-                : std::find_if(lines.begin(), lines.end(),
-                               [line](const auto& l) { return l.get() == line; });
-  return it != lines.end() && SameRecord(**it, shape) ? it : lines.end();
-}
-
 }  // namespace
+
+void TScrivletForm1::EndGesture() {
+  gestureLine = nullptr;
+  dragging = false;
+  if (gestureStep_) doc.EndStep();
+  gestureStep_ = false;
+}
 
 void TScrivletForm1::PB1MouseMove(int32_t x, int32_t y) {
   StatusBar1.SetPanelText(1, PositionText(x, y), true);
@@ -150,16 +143,20 @@ void TScrivletForm1::PB1MouseMove(int32_t x, int32_t y) {
   switch (toolMode) {
     case kToolSelect: {
       int64_t dx = int64_t{x} - lastPoint.x, dy = int64_t{y} - lastPoint.y;
-      if (selectedLine) {
-        selectedLine->StartX = Shift(selectedLine->StartX, dx);
-        selectedLine->EndX = Shift(selectedLine->EndX, dx);
-        selectedLine->StartY = Shift(selectedLine->StartY, dy);
-        selectedLine->EndY = Shift(selectedLine->EndY, dy);
+      if (LineRecord* selected = doc.SelectedLine()) {
+        LineRecord moved = *selected;
+        moved.StartX = Shift(moved.StartX, dx);
+        moved.EndX = Shift(moved.EndX, dx);
+        moved.StartY = Shift(moved.StartY, dy);
+        moved.EndY = Shift(moved.EndY, dy);
+        doc.ChangeLine(*selected, moved);
         ComposePicture();
       }
-      if (selectedText) {
-        selectedText->X = Shift(selectedText->X, dx);
-        selectedText->Y = Shift(selectedText->Y, dy);
+      if (TMoji* selected = doc.SelectedText()) {
+        TMoji moved = *selected;
+        moved.X = Shift(moved.X, dx);
+        moved.Y = Shift(moved.Y, dy);
+        doc.ChangeText(*selected, moved);
         ComposePicture();
       }
       lastPoint = {x, y};
@@ -167,14 +164,14 @@ void TScrivletForm1::PB1MouseMove(int32_t x, int32_t y) {
     }
     case kToolLine:
     case kToolArrow: {
-      auto it = FindLine(lines, gestureLine, gestureShape);
-      if (it == lines.end()) {
-        gestureLine = nullptr;
+      if (!gestureLine) {
         dragging = false;
         return;
       }
-      (*it)->EndX = gestureShape.EndX = x;
-      (*it)->EndY = gestureShape.EndY = y;
+      LineRecord drawn = *gestureLine;
+      drawn.EndX = x;
+      drawn.EndY = y;
+      doc.ChangeLine(*gestureLine, drawn);
       ComposePicture();
       return;
     }
@@ -188,26 +185,19 @@ void TScrivletForm1::PB1MouseUp(qtk::MouseButton button, int32_t x, int32_t y) {
   dragging = false;
   switch (toolMode) {
     case kToolSelect:
-      if (selectedText) {
-        InsText.SetFont(selectedText->Font);
-        InsText.SetColor(selectedText->BkColor == qtk::clNone ? qtk::clWhite : selectedText->BkColor);
-        InsText.SetText(selectedText->Text);
-        TextOKButton.SetEnabled(true);
-        CheckBox1.SetChecked(selectedText->BkColor == qtk::clNone);
-        AdjustTextPanel();
-      }
+      EndGesture();
+      if (const TMoji* selected = doc.SelectedText()) ShowLabelInEntry(*selected);
       ComposePicture();
       return;
     case kToolLine:
     case kToolArrow: {
-      auto it = FindLine(lines, gestureLine, gestureShape);
-      gestureLine = nullptr;
-      if (it == lines.end()) return;
-      const LineRecord& line = **it;
-      if (line.StartX == line.EndX && line.StartY == line.EndY) {
-        if (selectedLine == &line) selectedLine = nullptr;
-        lines.erase(it);
+      // A line of no length is no line: the step that added it leaves no trace.
+      const LineRecord* line = gestureLine;
+      if (line && line->StartX == line->EndX && line->StartY == line->EndY && gestureStep_) {
+        gestureStep_ = false;
+        doc.CancelStep();
       }
+      EndGesture();
       return;
     }
     case kToolText:
@@ -224,17 +214,11 @@ void TScrivletForm1::PB1MouseUp(qtk::MouseButton button, int32_t x, int32_t y) {
 }
 
 void TScrivletForm1::ActDelExecute() {
-  if (selectedLine) {
-    auto it = std::find_if(lines.begin(), lines.end(),
-                           [this](const auto& l) { return l.get() == selectedLine; });
-    selectedLine = nullptr;
-    if (it != lines.end()) lines.erase(it);
+  if (const LineRecord* line = doc.SelectedLine()) {
+    doc.Remove(*line);
     DeselectAll();
-  } else if (selectedText) {
-    auto it = std::find_if(texts.begin(), texts.end(),
-                           [this](const auto& t) { return t.get() == selectedText; });
-    selectedText = nullptr;
-    if (it != texts.end()) texts.erase(it);
+  } else if (const TMoji* label = doc.SelectedText()) {
+    doc.Remove(*label);
     DeselectAll();
   }
 }

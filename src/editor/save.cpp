@@ -97,7 +97,7 @@ void WriteReplacing(const std::string& target, const std::function<void(HANDLE)>
 }  // namespace
 
 void TScrivletForm1::ActSaveExecute() {
-  const std::string ext = LowerAscii(Extension(fileName));
+  const std::string ext = LowerAscii(Extension(doc.FileName()));
   FColorButton.SetFocus();
   if (ext == ".jpg" || ext == ".jpeg")
     SaveJpeg();
@@ -119,15 +119,15 @@ void TScrivletForm1::ActSaveAsExecute() {
     const char* const extensions[] = {"bmp", "jpg", "jpeg"};
     if (index >= 1 && index <= 3) {
       SavePictureDialog1.defaultExt = extensions[index - 1];
-      const std::string previous = fileName;
-      fileName = SavePictureDialog1.fileName;
+      const std::string previous = doc.FileName();
+      doc.SetFileName(SavePictureDialog1.fileName);
       try {
         if (index == 1)
           SaveBitmap();
         else
           SaveJpeg();
       } catch (...) {
-        fileName = previous;
+        doc.SetFileName(previous);
         throw;
       }
     }
@@ -139,7 +139,7 @@ void TScrivletForm1::ActExitExecute() { Close(); }
 
 void TScrivletForm1::SaveJpeg() {
   const qtk::PixelBuffer pixels = composedImage.View();
-  WriteReplacing(fileName, [&](HANDLE file) {
+  WriteReplacing(doc.FileName(), [&](HANDLE file) {
     // The encoder hands over small pieces; they are gathered so that the disk sees few writes.
     std::vector<uint8_t> pending;
     pending.reserve(1u << 20);
@@ -152,29 +152,29 @@ void TScrivletForm1::SaveJpeg() {
     });
     if (!pending.empty()) WriteAll(file, pending.data(), pending.size());
   });
-  SetText("　Quillora　　" + FileNamePart(fileName));
-  modified = false;
+  SetText("　Quillora　　" + FileNamePart(doc.FileName()));
+  doc.SetModified(false);
 }
 
 void TScrivletForm1::SaveBitmap() {
-  WriteReplacing(fileName, [&](HANDLE file) {
+  WriteReplacing(doc.FileName(), [&](HANDLE file) {
     composedImage.WriteBmp([file](const uint8_t* data, size_t size) { WriteAll(file, data, size); });
   });
-  SetText("　Quillora　　" + FileNamePart(fileName));
-  modified = false;
+  SetText("　Quillora　　" + FileNamePart(doc.FileName()));
+  doc.SetModified(false);
 }
 
 // "はい(&Y)" keeps the window open when its save wrote nothing (the save dialog was cancelled),
 // so that answering yes never loses the changes.
 void TScrivletForm1::FormCloseQuery(bool& canClose) {
-  if (!modified) return;
+  if (!doc.Modified()) return;
   MessageBeep(MB_ICONQUESTION);
   const int answer = qtk::Application::Get().ShowMessageBox(
-      Handle(), CloseQuestion(fileName), "確認", MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON1);
+      Handle(), CloseQuestion(doc.FileName()), "確認", MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON1);
   if (answer == IDNO) return;
   if (answer == IDYES) {
     ActSaveExecute();
-    if (!modified) return;
+    if (!doc.Modified()) return;
   }
   canClose = false;
   FColorButton.SetFocus();

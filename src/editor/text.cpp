@@ -21,21 +21,38 @@ void TakeEntryRow(TMoji& label, const qtk::Edit& insText, const qtk::CheckBox& t
 void TScrivletForm1::TextOKButtonClick() {
   TextOKButton.SetEnabled(false);
   if (toolMode == kToolSelect) {
-    if (!selectedText) return;
-    TakeEntryRow(*selectedText, InsText, CheckBox1);
+    const TMoji* selected = doc.SelectedText();
+    if (!selected) return;
+    TMoji restyled = *selected;
+    TakeEntryRow(restyled, InsText, CheckBox1);
+    doc.ChangeText(*selected, restyled);
     ComposePicture();
   } else if (toolMode == kToolTextPoint) {
-    auto label = std::make_unique<TMoji>();
-    label->X = textPoint.x;
-    label->Y = textPoint.y;
-    TakeEntryRow(*label, InsText, CheckBox1);
-    texts.push_back(std::move(label));
+    TMoji label;
+    label.X = textPoint.x;
+    label.Y = textPoint.y;
+    TakeEntryRow(label, InsText, CheckBox1);
+    doc.AddText(label);
     toolMode = kToolText;
     ComposePicture();
+  } else {
+    return;
   }
+  // The words are confirmed: Ctrl+Z now takes back the label, not the typing.
+  SendMessageA(InsText.Handle(), EM_EMPTYUNDOBUFFER, 0, 0);
 }
 
 void TScrivletForm1::InsTextChange() { TextOKButton.SetEnabled(true); }
+
+// A selected label's words and style come into the text row, ready to be changed and confirmed.
+void TScrivletForm1::ShowLabelInEntry(const TMoji& label) {
+  InsText.SetFont(label.Font);
+  InsText.SetColor(label.BkColor == qtk::clNone ? qtk::clWhite : label.BkColor);
+  InsText.SetText(label.Text);
+  TextOKButton.SetEnabled(true);
+  CheckBox1.SetChecked(label.BkColor == qtk::clNone);
+  AdjustTextPanel();
+}
 
 // The marker is drawn on the screen only; the next composition takes it away.
 void TScrivletForm1::DrawTextPoint() {

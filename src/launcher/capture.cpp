@@ -63,13 +63,7 @@ void TScrivletForm0::ScreenCapClick() {
     }
     if (!CapturePause()) return;
     if (!editor) return;
-    const int again = ModeSelect.ItemIndex();
-    if (again >= 0 && again <= 2) {
-      editor->ActNewExecute();
-      editor->ActPastExecute();
-    } else if (again == 3) {
-      editor->ActNewExecute();
-    }
+    editor->TakeCapture(ModeSelect.ItemIndex());
   } catch (...) {
     // A capture that could not copy the screen or found no picture brings the launcher back, so
     // the program is never left running without a window; the error itself goes on to the
@@ -77,10 +71,6 @@ void TScrivletForm0::ScreenCapClick() {
     Show();
     throw;
   }
-  editor->ToolBar1.SetDown(TScrivletForm1::kLine1, true);
-  editor->Line1Click();
-  editor->Show();
-  editor->modified = true;
 }
 
 }  // namespace quillora

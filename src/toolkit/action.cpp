@@ -30,8 +30,8 @@ void Action::Notify() {
   for (auto& o : observers_) o();
 }
 
-HACCEL CreateAccelerators(const std::vector<Action*>& actions) {
-  std::vector<ACCEL> table;
+HACCEL CreateAccelerators(const std::vector<Action*>& actions, std::vector<ACCEL> extra) {
+  std::vector<ACCEL> table = std::move(extra);
   for (Action* a : actions)
     if (a->ShortcutKey())
       table.push_back(ACCEL{FCONTROL | FVIRTKEY, a->ShortcutKey(), static_cast<WORD>(a->CommandId())});
@@ -48,6 +48,13 @@ Menu::Menu(Kind kind, std::vector<MenuEntry> entries) : kind_(kind), entries_(st
     MenuEntry* e = stack.back();
     stack.pop_back();
     if (e->action) e->action->AddObserver([this] { Rebuild(); });
+    // An item's own hint overrides the action's for the status bar, under an id of its own.
+    if (!e->separator && e->children.empty() && (!e->action || !e->hint.empty())) {
+      Action* a = e->action;
+      auto run = a ? std::function<void()>([a] { a->Execute(); }) : e->onClick;
+      e->id = Application::Get().RegisterCommand(std::move(run), e->hint);
+      ownIds_.push_back(e->id);
+    }
     for (auto& c : e->children) stack.push_back(&c);
   }
   Rebuild();
@@ -58,11 +65,10 @@ Menu::~Menu() {
   if (menu_) DestroyMenu(menu_);
 }
 
-// Win32 menus have no hidden items: the menu is filled anew whenever an action changes.
+// Win32 menus have no hidden items: the menu is filled anew whenever an action changes, with
+// the same command ids every time.
 void Menu::Rebuild() {
   while (GetMenuItemCount(menu_) > 0) DeleteMenu(menu_, 0, MF_BYPOSITION);
-  for (unsigned id : ownIds_) Application::Get().UnregisterCommand(id);
-  ownIds_.clear();
   Fill(menu_, entries_);
   if (owner_ && kind_ == Kind::Bar) DrawMenuBar(owner_);
 }
@@ -84,19 +90,10 @@ void Menu::Fill(HMENU menu, std::vector<MenuEntry>& entries) {
       std::string text = e.action->Caption();
       if (e.action->ShortcutKey()) text += "\t" + ShortcutText(e.action->ShortcutKey());
       UINT flags = MF_STRING | (e.action->Enabled() ? MF_ENABLED : MF_GRAYED);
-      unsigned id = e.action->CommandId();
-      if (!e.hint.empty()) {
-        // An item's own hint overrides the action's for the status bar.
-        Action* a = e.action;
-        id = Application::Get().RegisterCommand([a] { a->Execute(); }, e.hint);
-        ownIds_.push_back(id);
-      }
-      AppendMenuA(menu, flags, id, text.c_str());
+      AppendMenuA(menu, flags, e.id ? e.id : e.action->CommandId(), text.c_str());
       continue;
     }
-    unsigned id = Application::Get().RegisterCommand(e.onClick, e.hint);
-    ownIds_.push_back(id);
-    AppendMenuA(menu, MF_STRING, id, e.caption.c_str());
+    AppendMenuA(menu, MF_STRING, e.id, e.caption.c_str());
   }
 }
 

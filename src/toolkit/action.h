@@ -52,8 +52,8 @@ private:
   std::vector<std::function<void()>> observers_;
 };
 
-// Builds an accelerator table from the shortcuts of actions.
-HACCEL CreateAccelerators(const std::vector<Action*>& actions);
+// Builds an accelerator table from the shortcuts of actions, and `extra` keys.
+HACCEL CreateAccelerators(const std::vector<Action*>& actions, std::vector<ACCEL> extra = {});
 // "Ctrl+N" style text for a menu item.
 std::string ShortcutText(WORD key);
 
@@ -66,6 +66,7 @@ struct MenuEntry {
   std::function<void()> onClick;
   bool separator = false;
   std::vector<MenuEntry> children;
+  unsigned id = 0;  // the item's own command, registered once by its menu (plain or own hint)
 
   static MenuEntry Separator(std::string name = "") {
     MenuEntry e;
@@ -106,7 +107,7 @@ private:
   void Fill(HMENU menu, std::vector<MenuEntry>& entries);
   Kind kind_;
   std::vector<MenuEntry> entries_;
-  std::vector<unsigned> ownIds_;
+  std::vector<unsigned> ownIds_;  // registered once: a rebuild reuses them
   HMENU menu_ = nullptr;
   HWND owner_ = nullptr;
 };

@@ -33,8 +33,8 @@ TEST_F(AnnotTextConfirm, Confirm_Should_MakeLabelFromEntryRow_AtTextPoint) {
   ASSERT_EQ(editor->toolMode, kToolTextPoint);
   editor->InsText.SetText("ラベル");
   editor->TextOKButton.Click();
-  ASSERT_EQ(editor->texts.size(), 1u);
-  const TMoji& m = *editor->texts[0];
+  ASSERT_EQ(editor->doc.Texts().size(), 1u);
+  const TMoji& m = *editor->doc.Texts()[0];
   EXPECT_EQ(m.Text, "ラベル");
   EXPECT_EQ(m.X, 70);
   EXPECT_EQ(m.Y, 80);
@@ -53,8 +53,8 @@ TEST_F(AnnotTextConfirm, Confirm_Should_GiveTwoEqualLabels_When_ConfirmedAtTwoPo
   PlaceLabel(10, 10, "twin", kLime);
   Click(200, 150);
   editor->TextOKButton.Click();
-  ASSERT_EQ(editor->texts.size(), 2u);
-  const TMoji &a = *editor->texts[0], &b = *editor->texts[1];
+  ASSERT_EQ(editor->doc.Texts().size(), 2u);
+  const TMoji &a = *editor->doc.Texts()[0], &b = *editor->doc.Texts()[1];
   EXPECT_EQ(b.Text, a.Text);
   EXPECT_EQ(b.Font, a.Font);
   EXPECT_EQ(b.Font, BigItalic());
@@ -70,7 +70,7 @@ TEST_F(AnnotTextConfirm, Confirm_Should_MakeTransparentLabel_When_CheckBoxChecke
 
 TEST_F(AnnotTextConfirm, Confirm_Should_AppendEmptyLabel_When_EntryEmpty) {
   PlaceLabel(10, 10, "");
-  EXPECT_EQ(editor->texts.size(), 1u);
+  EXPECT_EQ(editor->doc.Texts().size(), 1u);
   EXPECT_EQ(CountNot(kWhite), 0);
 }
 
@@ -80,12 +80,12 @@ TEST_F(AnnotTextConfirm, Confirm_Should_OnlyDisableButton_When_NoPointOrNoSelect
   EXPECT_TRUE(editor->TextOKButton.Enabled());
   editor->TextOKButtonClick();
   EXPECT_FALSE(editor->TextOKButton.Enabled());
-  EXPECT_TRUE(editor->texts.empty());
+  EXPECT_TRUE(editor->doc.Texts().empty());
   Tool(TScrivletForm1::kSelect1);
   editor->InsText.SetText("typed");
   editor->TextOKButtonClick();
   EXPECT_FALSE(editor->TextOKButton.Enabled());
-  EXPECT_TRUE(editor->texts.empty());
+  EXPECT_TRUE(editor->doc.Texts().empty());
   EXPECT_EQ(editor->toolMode, kToolSelect);
 }
 
@@ -93,7 +93,7 @@ TEST_F(AnnotTextConfirm, Confirm_Should_RewriteSelectedLabel_AndKeepItsPlace) {
   TMoji& m = PlaceLabel(30, 40, "before", kLime);
   Tool(TScrivletForm1::kSelect1);
   Click(32, 42);
-  ASSERT_EQ(editor->selectedText, &m);
+  ASSERT_EQ(editor->doc.SelectedText(), &m);
   editor->InsText.SetText("after");
   editor->InsText.SetFont(BigItalic());
   editor->CheckBox1.SetChecked(true);
@@ -103,7 +103,7 @@ TEST_F(AnnotTextConfirm, Confirm_Should_RewriteSelectedLabel_AndKeepItsPlace) {
   EXPECT_EQ(m.BkColor, qtk::clNone);
   EXPECT_EQ(m.X, 30);
   EXPECT_EQ(m.Y, 40);
-  EXPECT_EQ(editor->selectedText, &m);
+  EXPECT_EQ(editor->doc.SelectedText(), &m);
   EXPECT_EQ(editor->toolMode, kToolSelect);
   EXPECT_FALSE(editor->TextOKButton.Enabled());
 }
@@ -125,7 +125,7 @@ TEST_F(AnnotTextLoad, Release_Should_LoadLabelIntoEntryRow_NotPress) {
   editor->InsText.SetFont(qtk::FontSpec{});
   editor->InsText.SetColor(qtk::clWindow);
   Press(35, 45);
-  ASSERT_EQ(editor->selectedText, &m);
+  ASSERT_EQ(editor->doc.SelectedText(), &m);
   EXPECT_EQ(editor->InsText.Text(), "");
   EXPECT_EQ(editor->InsText.Font(), qtk::FontSpec{});
   Release(35, 45);
@@ -140,7 +140,7 @@ TEST_F(AnnotTextLoad, Release_Should_GiveWhiteAndCheckedBox_When_LabelTransparen
   TMoji& m = PlaceLabel(30, 40, "clear", qtk::clNone);
   Tool(TScrivletForm1::kSelect1);
   Click(32, 42);
-  ASSERT_EQ(editor->selectedText, &m);
+  ASSERT_EQ(editor->doc.SelectedText(), &m);
   EXPECT_EQ(editor->InsText.GetColor(), kWhite);
   EXPECT_TRUE(editor->CheckBox1.Checked());
   // Unchecked and confirmed without a colour: a solid white background.
@@ -154,7 +154,7 @@ TEST_F(AnnotTextLoad, Release_Should_KeepSystemColourReference) {
   m.BkColor = qtk::clWindow;
   Tool(TScrivletForm1::kSelect1);
   Click(32, 42);
-  ASSERT_EQ(editor->selectedText, &m);
+  ASSERT_EQ(editor->doc.SelectedText(), &m);
   EXPECT_EQ(editor->InsText.GetColor(), qtk::clWindow);
   EXPECT_EQ(editor->InsText.Font().color, qtk::clWindowText);
 }
@@ -219,9 +219,9 @@ TEST_F(AnnotTextPoint, Release_Should_MarkPointOnScreenOnly) {
   EXPECT_EQ(Screen(100, 105), kWhite);
   editor->InsText.SetText("here");
   editor->TextOKButton.Click();
-  ASSERT_EQ(editor->texts.size(), 1u);
-  EXPECT_EQ(editor->texts[0]->X, 100);
-  EXPECT_EQ(editor->texts[0]->Y, 100);
+  ASSERT_EQ(editor->doc.Texts().size(), 1u);
+  EXPECT_EQ(editor->doc.Texts()[0]->X, 100);
+  EXPECT_EQ(editor->doc.Texts()[0]->Y, 100);
 }
 
 // The marker is a screen-only mark as wide as the controls are scaled; taking it away must take

@@ -53,7 +53,7 @@ TEST_F(AnnotLineDraw, DrawLine_Should_StrokeInItsColourAndWidth_When_NotSelected
 TEST_F(AnnotLineDraw, DrawLine_Should_InvertWhatLiesUnder_When_Selected) {
   UsePicture(640, 480, [](int x, int) { return x < 320 ? kBlack : kWhite; });
   LineRecord& line = AddLine({100, 240, 540, 240, 9, kRed, false});
-  editor->selectedLine = &line;
+  editor->doc.Select(&line);
   editor->ComposePicture();
   EXPECT_EQ(Px(200, 240), kWhite);
   EXPECT_EQ(Px(400, 240), kBlack);
@@ -63,7 +63,7 @@ TEST_F(AnnotLineDraw, DrawLine_Should_InvertWhatLiesUnder_When_Selected) {
   Stroke(*ref, {100, 240}, {540, 240}, 9, kRed, true);
   EXPECT_TRUE(SameAsComposed(*ref));
 
-  editor->selectedLine = nullptr;
+  editor->doc.Deselect();
   editor->ComposePicture();
   EXPECT_EQ(Px(200, 240), kRed);
   EXPECT_EQ(Px(400, 240), kRed);
@@ -86,7 +86,7 @@ const HeadCase kHeads[] = {
 
 TEST_F(AnnotLineDraw, DrawArrowHead_Should_FillTriangleAtHandWorkedCorners) {
   for (const HeadCase& c : kHeads) {
-    editor->lines.clear();
+    editor->doc.ClearAnnotations();
     AddLine(c.line);
     editor->ComposePicture();
     auto ref = Reference();
@@ -99,15 +99,15 @@ TEST_F(AnnotLineDraw, DrawArrowHead_Should_FillTriangleAtHandWorkedCorners) {
 TEST_F(AnnotLineDraw, DrawArrowHead_Should_OutlineInvertedHead_When_Selected) {
   UsePicture(640, 480, [](int x, int y) { return (x / 7 + y / 5) % 2 ? kBlack : 0x3080C0u; });
   for (const HeadCase& c : kHeads) {
-    editor->lines.clear();
-    editor->selectedLine = &AddLine(c.line);
+    editor->doc.ClearAnnotations();
+    editor->doc.Select(&AddLine(c.line));
     editor->ComposePicture();
     auto ref = Reference();
     ArrowRef(*ref, {c.line.StartX, c.line.StartY}, {c.line.EndX, c.line.EndY}, c.line.Width, kRed,
              true, c.head);
     EXPECT_TRUE(SameAsComposed(*ref)) << "arrow to " << c.line.EndX << "," << c.line.EndY;
   }
-  editor->selectedLine = nullptr;
+  editor->doc.Deselect();
 }
 
 TEST_F(AnnotLineDraw, DrawArrowHead_Should_ReachPastStart_When_HeadLongerThanLine) {
@@ -124,7 +124,9 @@ TEST_F(AnnotLineDraw, Compose_Should_PaintLaterLineOverEarlier) {
   AddLine({320, 40, 320, 440, 9, kBlue, false});
   editor->ComposePicture();
   EXPECT_EQ(Px(320, 240), kBlue);
-  std::swap(editor->lines[0], editor->lines[1]);
+  const LineRecord red = *editor->doc.Lines()[0];  // the red one, drawn again last
+  editor->doc.Remove(*editor->doc.Lines()[0]);
+  editor->doc.AddLine(red);
   editor->ComposePicture();
   EXPECT_EQ(Px(320, 240), kRed);
 }
@@ -133,11 +135,11 @@ TEST_F(AnnotLineDraw, Compose_Should_DrawSelectedLineInItsPlace) {
   UsePicture(640, 480, [](int, int) { return kBlack; });
   LineRecord& under = AddLine({100, 240, 540, 240, 9, kRed, false});
   AddLine({320, 40, 320, 440, 9, kBlue, false});
-  editor->selectedLine = &under;
+  editor->doc.Select(&under);
   editor->ComposePicture();
   EXPECT_EQ(Px(200, 240), kWhite);  // inverted black
   EXPECT_EQ(Px(320, 240), kBlue);   // the later line still lies on top
-  editor->selectedLine = nullptr;
+  editor->doc.Deselect();
 }
 
 class AnnotLineClip : public PictureTest {};
@@ -202,10 +204,10 @@ protected:
   }
   // A select-mode click on a document that holds only `line`.
   bool Hits(const LineRecord& line, int x, int y) {
-    editor->lines.clear();
+    editor->doc.ClearAnnotations();
     AddLine(line);
     Click(x, y);
-    return editor->selectedLine != nullptr;
+    return editor->doc.SelectedLine() != nullptr;
   }
 };
 
@@ -248,7 +250,7 @@ TEST_F(AnnotLineHit, Press_Should_SelectEarlierLine_When_LinesOverlap) {
   LineRecord& first = AddLine({100, 240, 540, 240, 5, kRed, false});
   AddLine({320, 40, 320, 440, 5, kBlue, false});
   Click(320, 240);
-  EXPECT_EQ(editor->selectedLine, &first);
+  EXPECT_EQ(editor->doc.SelectedLine(), &first);
 }
 
 TEST_F(AnnotLineHit, Press_Should_PreferLine_When_LabelLiesOverIt) {
@@ -256,8 +258,8 @@ TEST_F(AnnotLineHit, Press_Should_PreferLine_When_LabelLiesOverIt) {
   Tool(TScrivletForm1::kSelect1);
   LineRecord& line = AddLine({100, 236, 540, 236, 5, kRed, false});
   Click(320, 236);
-  EXPECT_EQ(editor->selectedLine, &line);
-  EXPECT_EQ(editor->selectedText, nullptr);
+  EXPECT_EQ(editor->doc.SelectedLine(), &line);
+  EXPECT_EQ(editor->doc.SelectedText(), nullptr);
 }
 
 }  // namespace

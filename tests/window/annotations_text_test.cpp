@@ -62,13 +62,13 @@ TEST_F(AnnotTextDraw, Draw_Should_MatchPlainTextOutput_InBothForms) {
   LabelRef(*ref, clear, false);
   EXPECT_TRUE(SameAsComposed(*ref));
 
-  editor->selectedText = &opaque;
+  editor->doc.Select(&opaque);
   editor->ComposePicture();
   ref = Reference();
   LabelRef(*ref, opaque, true);
   LabelRef(*ref, clear, false);
   EXPECT_TRUE(SameAsComposed(*ref));
-  editor->selectedText = nullptr;
+  editor->doc.Deselect();
 }
 
 TEST_F(AnnotTextDraw, Draw_Should_LeavePictureUnder_When_Transparent) {
@@ -95,10 +95,10 @@ TEST_F(AnnotTextDraw, Compose_Should_DrawLaterLabelOverEarlier) {
   EXPECT_EQ(Px(112, 106), kYellow);
   EXPECT_EQ(Px(101, 101), kLime);
   // Selected, the older label keeps its place under the newer one.
-  editor->selectedText = &older;
+  editor->doc.Select(&older);
   editor->ComposePicture();
   EXPECT_EQ(Px(114, 108), kYellow);
-  editor->selectedText = nullptr;
+  editor->doc.Deselect();
 }
 
 TEST_F(AnnotTextDraw, Draw_Should_MeasureAmpersandAsPrefix) {
@@ -112,16 +112,16 @@ TEST_F(AnnotTextDraw, Draw_Should_MeasureAmpersandAsPrefix) {
   EXPECT_EQ(Px(50 + cells.cx, 60), kWhite);
   Tool(TScrivletForm1::kSelect1);
   Click(50 + measured.cx, 60);
-  EXPECT_EQ(editor->selectedText, &label);
+  EXPECT_EQ(editor->doc.SelectedText(), &label);
   Click(50 + measured.cx + 1, 60);
-  EXPECT_EQ(editor->selectedText, nullptr);
+  EXPECT_EQ(editor->doc.SelectedText(), nullptr);
   // The frame follows the measured size.
-  editor->selectedText = &label;
+  editor->doc.Select(&label);
   editor->ComposePicture();
   auto ref = Reference();
   LabelRef(*ref, label, true);
   EXPECT_TRUE(SameAsComposed(*ref));
-  editor->selectedText = nullptr;
+  editor->doc.Deselect();
 }
 
 // A label's text is code page 932 text in any font: drawn, framed and hit as the same text
@@ -153,7 +153,7 @@ TEST_F(AnnotTextDraw, Draw_Should_ShowCodePage932Text_InFontOfAnyCharset) {
     editor->InsText.SetFont(font);
     TMoji& label = PlaceLabel(10, 20, c.text, kYellow);
     for (bool selected : {false, true}) {
-      editor->selectedText = selected ? &label : nullptr;
+      editor->doc.Select(selected ? &label : nullptr);
       editor->ComposePicture();
       auto ref = Reference();
       HDC dc = ref->DC();
@@ -185,8 +185,8 @@ TEST_F(AnnotTextDraw, Draw_Should_ShowCodePage932Text_InFontOfAnyCharset) {
       EXPECT_TRUE(label.HitTest(r.right, r.bottom, canvas)) << c.face;
       EXPECT_FALSE(label.HitTest(r.right + 1, r.bottom, canvas)) << c.face;
     }
-    editor->selectedText = nullptr;
-    editor->texts.clear();
+    editor->doc.Deselect();
+    editor->doc.ClearAnnotations();
   }
 }
 
@@ -209,7 +209,7 @@ TEST_F(AnnotTextHit, Press_Should_HitOnePixelPastCells_AndNotTwo) {
   };
   for (const Probe& p : probes) {
     Click(p.x, p.y);
-    EXPECT_EQ(editor->selectedText == &label, p.hit) << p.x << "," << p.y;
+    EXPECT_EQ(editor->doc.SelectedText() == &label, p.hit) << p.x << "," << p.y;
     EXPECT_EQ(label.HitTest(p.x, p.y, editor->composedImage.GetCanvas()), p.hit);
   }
   EXPECT_EQ(editor->composedImage.GetCanvas().Font(), label.Font);
@@ -220,7 +220,7 @@ TEST_F(AnnotTextHit, Press_Should_SelectOldestLabel_When_LabelsOverlap) {
   PlaceLabel(104, 102, "Overlap", kYellow);
   Tool(TScrivletForm1::kSelect1);
   Click(108, 106);
-  EXPECT_EQ(editor->selectedText, &older);
+  EXPECT_EQ(editor->doc.SelectedText(), &older);
 }
 
 TEST_F(AnnotTextHit, Press_Should_HitVisiblePart_When_LabelPartlyOutside) {
@@ -228,7 +228,7 @@ TEST_F(AnnotTextHit, Press_Should_HitVisiblePart_When_LabelPartlyOutside) {
   label.X = -10;
   Tool(TScrivletForm1::kSelect1);
   Click(2, 105);
-  EXPECT_EQ(editor->selectedText, &label);
+  EXPECT_EQ(editor->doc.SelectedText(), &label);
   EXPECT_EQ(Px(0, 105), kLime);
 }
 
@@ -238,7 +238,7 @@ TEST_F(AnnotTextFar, Drag_Should_DrawNothing_When_LabelMovedFarOutside) {
   TMoji& label = PlaceLabel(50, 60, "Far away", kLime);
   Tool(TScrivletForm1::kSelect1);
   editor->PB1MouseDown(qtk::MouseButton::Left, 55, 65);
-  ASSERT_EQ(editor->selectedText, &label);
+  ASSERT_EQ(editor->doc.SelectedText(), &label);
   editor->PB1MouseMove(55 - 100050, 65);
   EXPECT_EQ(label.X, -100000);
   EXPECT_EQ(CountNot(kWhite), 0);

@@ -90,11 +90,11 @@ TEST_F(CaptureSnipping, WholeScreen_Should_SendNoKeyAndCopyTheScreen_When_Settin
   setting.Set(1);
   Capture(0);
   EXPECT_TRUE(keys.empty());
-  EXPECT_EQ(editor->baseImage.Width(), GetSystemMetrics(SM_CXVIRTUALSCREEN));
-  EXPECT_EQ(editor->baseImage.Height(), GetSystemMetrics(SM_CYVIRTUALSCREEN));
-  EXPECT_EQ(editor->composedImage.Width(), editor->baseImage.Width());
+  EXPECT_EQ(editor->doc.Base().Width(), GetSystemMetrics(SM_CXVIRTUALSCREEN));
+  EXPECT_EQ(editor->doc.Base().Height(), GetSystemMetrics(SM_CYVIRTUALSCREEN));
+  EXPECT_EQ(editor->composedImage.Width(), editor->doc.Base().Width());
   EXPECT_TRUE(editor->Visible());
-  EXPECT_TRUE(editor->modified);
+  EXPECT_TRUE(editor->doc.Modified());
   EXPECT_EQ(editor->toolMode, kToolLine);
   EXPECT_TRUE(boxes.boxes.empty());
 }
@@ -108,7 +108,7 @@ TEST_F(CaptureSnipping, WholeScreen_Should_SendOneKey_When_SettingIsZeroOrAbsent
     ASSERT_EQ(keys.size(), 1u) << "absent " << absent;
     EXPECT_EQ(keys[0], 0) << "absent " << absent;
     // The stand-in answered the key under Wine: the editor holds the screen.
-    EXPECT_EQ(editor->baseImage.Width(), GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    EXPECT_EQ(editor->doc.Base().Width(), GetSystemMetrics(SM_CXVIRTUALSCREEN));
     EXPECT_TRUE(boxes.boxes.empty());
     editor->Hide();
   }
@@ -146,8 +146,8 @@ TEST_F(CaptureSnipping, ActiveWindow_Should_CopyForegroundWindowRectangle_When_S
   Capture(1);
   DestroyWindow(probe);
   EXPECT_TRUE(keys.empty());
-  EXPECT_EQ(editor->baseImage.Width(), 321);
-  EXPECT_EQ(editor->baseImage.Height(), 203);
+  EXPECT_EQ(editor->doc.Base().Width(), 321);
+  EXPECT_EQ(editor->doc.Base().Height(), 203);
 }
 
 }  // namespace

@@ -174,12 +174,12 @@ TEST_F(CaptureTest, WholeScreen_Should_SendOnePressBetweenTwoFullPauses) {
 
   EXPECT_FALSE(launcher->Visible());
   EXPECT_TRUE(editor->Visible());
-  EXPECT_EQ(editor->baseImage.Width(), 120);
+  EXPECT_EQ(editor->doc.Base().Width(), 120);
   EXPECT_EQ(editor->PB1.Height(), 90);
   EXPECT_EQ(PixelAt(editor->composedImage, 60, 45), 0x1EC80Au);
   EXPECT_EQ(editor->toolMode, kToolLine);
   EXPECT_TRUE(editor->ToolBar1.Down(TScrivletForm1::kLine1));
-  EXPECT_TRUE(editor->modified);
+  EXPECT_TRUE(editor->doc.Modified());
   EXPECT_EQ(editor->Text(), "　Quillora　　『 画像作成 』");
 }
 
@@ -215,18 +215,18 @@ TEST_F(CaptureTest, EditorOnly_Should_OpenBlankPictureWithoutKeyOrClipboard) {
   EXPECT_TRUE(keys.empty());
   EXPECT_TRUE(boxes.boxes.empty());
   EXPECT_TRUE(editor->Visible());
-  EXPECT_EQ(editor->baseImage.Width(), 640);
-  EXPECT_EQ(editor->baseImage.Height(), 480);
+  EXPECT_EQ(editor->doc.Base().Width(), 640);
+  EXPECT_EQ(editor->doc.Base().Height(), 480);
   EXPECT_EQ(PixelAt(editor->composedImage, 639, 479), 0xFFFFFFu);
   EXPECT_EQ(editor->toolMode, kToolLine);
-  EXPECT_TRUE(editor->modified);
+  EXPECT_TRUE(editor->doc.Modified());
 }
 
 TEST_F(CaptureTest, ClipboardMode_Should_ShowClipboardPicture_WithoutKey) {
   PutPictureOnClipboard(editor->Handle(), 33, 44, RGB(200, 0, 0));
   Capture(2);
   EXPECT_TRUE(keys.empty());
-  EXPECT_EQ(editor->baseImage.Width(), 33);
+  EXPECT_EQ(editor->doc.Base().Width(), 33);
   EXPECT_EQ(PixelAt(editor->composedImage, 5, 5), 0x0000C8u);
   EXPECT_TRUE(editor->Visible());
 }
@@ -242,9 +242,9 @@ TEST_F(CaptureTest, ClipboardMode_Should_ShowLauncherAgain_When_NoPicture) {
   }
   EXPECT_TRUE(launcher->Visible());
   EXPECT_FALSE(editor->Visible());
-  EXPECT_EQ(editor->baseImage.Width(), 640);
+  EXPECT_EQ(editor->doc.Base().Width(), 640);
   EXPECT_EQ(editor->toolMode, kToolSelect);
-  EXPECT_FALSE(editor->modified);
+  EXPECT_FALSE(editor->doc.Modified());
 }
 
 TEST_F(CaptureTest, GoButton_Should_ReportFailedCaptureInStandardDisplay) {
@@ -265,16 +265,16 @@ TEST_F(CaptureTest, NoModeChosen_Should_RunNeitherCommand_ButShowEditor) {
   editor->LoadPicture(dir.File("kept.bmp"));
   Capture(-1);
   EXPECT_TRUE(keys.empty());
-  EXPECT_EQ(editor->baseImage.Width(), 9);
+  EXPECT_EQ(editor->doc.Base().Width(), 9);
   EXPECT_TRUE(editor->Visible());
-  EXPECT_TRUE(editor->modified);
+  EXPECT_TRUE(editor->doc.Modified());
 }
 
 TEST_F(CaptureTest, NewCapture_Should_DiscardAnnotationsWithoutAsking) {
   Capture(3);
-  editor->lines.push_back(std::make_unique<LineRecord>());
+  editor->doc.AddLine(LineRecord{});
   Capture(3);
-  EXPECT_TRUE(editor->lines.empty());
+  EXPECT_TRUE(editor->doc.Lines().empty());
   EXPECT_TRUE(boxes.boxes.empty());
 }
 
@@ -287,12 +287,12 @@ TEST_F(CaptureTest, Pause_Should_KeepHandlingMessages) {
 
 TEST_F(CaptureTest, Reload_Should_HideEditorAndShowLauncher) {
   Capture(3);
-  editor->lines.push_back(std::make_unique<LineRecord>());
+  editor->doc.AddLine(LineRecord{});
   editor->ActReloadExecute();
   EXPECT_FALSE(editor->Visible());
   EXPECT_TRUE(launcher->Visible());
-  EXPECT_TRUE(editor->lines.empty());
-  EXPECT_FALSE(editor->modified);
+  EXPECT_TRUE(editor->doc.Lines().empty());
+  EXPECT_FALSE(editor->doc.Modified());
   EXPECT_TRUE(boxes.boxes.empty());
 }
 

@@ -1,5 +1,6 @@
-// Composing only what changed gives, after every edit of a long random sequence, the very pixels
-// of a whole pass. QUILLORA_COMPOSE_SEED picks another sequence.
+// Composing only what changed gives, after every edit, undo and redo of a long random sequence,
+// the very pixels of a whole pass; undoing everything gives back the loaded picture.
+// QUILLORA_COMPOSE_SEED picks another sequence.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -55,18 +56,22 @@ class ComposeIdentity : public PictureTest {
     failed_ = true;
   }
 
+  static std::vector<uint8_t> Snapshot(const qtk::Bitmap& b) {
+    return {b.Bits(), b.Bits() + b.Stride() * b.Height()};
+  }
+
   POINT SomePoint() { return {rnd_.Between(-90, 410), rnd_.Between(-90, 330)}; }
 
   // A point on an existing annotation, so that presses in select mode hit something.
   POINT PointOnSomething() {
-    const size_t n = editor->lines.size() + editor->texts.size();
+    const size_t n = editor->doc.Lines().size() + editor->doc.Texts().size();
     if (n == 0) return SomePoint();
     const size_t i = static_cast<size_t>(rnd_.Below(static_cast<int>(n)));
-    if (i < editor->lines.size()) {
-      const LineRecord& l = *editor->lines[i];
+    if (i < editor->doc.Lines().size()) {
+      const LineRecord& l = *editor->doc.Lines()[i];
       return {l.StartX + (l.EndX - l.StartX) / 2, l.StartY + (l.EndY - l.StartY) / 2};
     }
-    const TMoji& t = *editor->texts[i - editor->lines.size()];
+    const TMoji& t = *editor->doc.Texts()[i - editor->doc.Lines().size()];
     return {t.X + 2, t.Y + 2};
   }
 
@@ -124,9 +129,11 @@ TEST_F(ComposeIdentity, IncrementalPass_Should_EqualWholePass_AfterEveryEdit) {
                ? 0x000000u
                : static_cast<uint32_t>((x * 0x010203 + y * 0x030100) & 0xFFFFFF);
   });
+  const size_t startSteps = editor->doc.UndoSteps();
+  const std::vector<uint8_t> loaded = Snapshot(editor->composedImage);
   constexpr int kEdits = 1200;  // a few steps find nothing to restyle
   for (int step = 0; step < kEdits && !failed_; ++step) {
-    switch (rnd_.Below(10)) {
+    switch (rnd_.Below(13)) {
       case 0:
       case 1: {  // a line or an arrow, in a new colour and width, dragged out
         editor->SpinEdit1.SetValue(rnd_.Chance(30) ? rnd_.Between(1, 3) : rnd_.Between(1, 40));
@@ -154,7 +161,7 @@ TEST_F(ComposeIdentity, IncrementalPass_Should_EqualWholePass_AfterEveryEdit) {
         Drag(step, PointOnSomething(), rnd_.Between(0, 5));
         break;
       case 6:  // restyle or retype the selected label
-        if (editor->toolMode == kToolSelect && editor->selectedText) {
+        if (editor->toolMode == kToolSelect && editor->doc.SelectedText()) {
           RestyleEntryRow();
           editor->TextOKButtonClick();
           Check(step, "restyle");
@@ -176,29 +183,48 @@ TEST_F(ComposeIdentity, IncrementalPass_Should_EqualWholePass_AfterEveryEdit) {
         Check(step, "deselect");
         break;
       case 9:  // a label or a line jumps far off or back in, as a long drag leaves them
-        if (!editor->texts.empty() && rnd_.Chance(50)) {
-          TMoji& t = AnyOf(editor->texts);
-          t.X = rnd_.Chance(30) ? rnd_.Between(-5000, 5000) : rnd_.Between(-60, 330);
-          t.Y = rnd_.Chance(30) ? rnd_.Between(-5000, 5000) : rnd_.Between(-60, 250);
-        } else if (!editor->lines.empty()) {
-          LineRecord& l = AnyOf(editor->lines);
-          l.EndX = rnd_.Chance(30) ? rnd_.Between(-40000, 40000) : rnd_.Between(-60, 380);
-          l.EndY = rnd_.Chance(30) ? rnd_.Between(-40000, 40000) : rnd_.Between(-60, 300);
+        if (!editor->doc.Texts().empty() && rnd_.Chance(50)) {
+          const TMoji& t = AnyOf(editor->doc.Texts());
+          TMoji to = t;
+          to.X = rnd_.Chance(30) ? rnd_.Between(-5000, 5000) : rnd_.Between(-60, 330);
+          to.Y = rnd_.Chance(30) ? rnd_.Between(-5000, 5000) : rnd_.Between(-60, 250);
+          editor->doc.ChangeText(t, to);
+        } else if (!editor->doc.Lines().empty()) {
+          const LineRecord& l = AnyOf(editor->doc.Lines());
+          LineRecord to = l;
+          to.EndX = rnd_.Chance(30) ? rnd_.Between(-40000, 40000) : rnd_.Between(-60, 380);
+          to.EndY = rnd_.Chance(30) ? rnd_.Between(-40000, 40000) : rnd_.Between(-60, 300);
+          editor->doc.ChangeLine(l, to);
         }
         editor->ComposePicture();
         Check(step, "jump");
         break;
+      case 10:  // a few steps taken back
+      case 11:
+        for (int i = rnd_.Between(1, 4); i > 0 && editor->doc.UndoSteps() > startSteps; --i) {
+          editor->ActUndo.Execute();
+          Check(step, "undo");
+        }
+        break;
+      case 12:  // and made again
+        for (int i = rnd_.Between(1, 3); i > 0; --i) {
+          editor->ActRedo.Execute();
+          Check(step, "redo");
+        }
+        break;
     }
     // Keep the picture busy but not solid: the oldest annotations go when there are many.
-    if (editor->lines.size() > 40) {
-      if (editor->selectedLine == editor->lines.front().get()) editor->selectedLine = nullptr;
-      editor->lines.erase(editor->lines.begin());
-    }
-    if (editor->texts.size() > 20) {
-      if (editor->selectedText == editor->texts.front().get()) editor->selectedText = nullptr;
-      editor->texts.erase(editor->texts.begin());
-    }
+    if (editor->doc.Lines().size() > 40) editor->doc.Remove(*editor->doc.Lines().front());
+    if (editor->doc.Texts().size() > 20) editor->doc.Remove(*editor->doc.Texts().front());
   }
+  // Every step taken back returns the picture as it was loaded, with nothing on it.
+  while (!failed_ && editor->doc.UndoSteps() > startSteps) {
+    editor->ActUndo.Execute();
+    Check(kEdits, "undo all");
+  }
+  EXPECT_TRUE(editor->doc.Lines().empty());
+  EXPECT_TRUE(editor->doc.Texts().empty());
+  EXPECT_EQ(Snapshot(editor->composedImage), loaded);
   EXPECT_FALSE(failed_);
 }
 

@@ -173,8 +173,8 @@ TEST_F(DpiMove, DpiChanged_Should_TakeSuggestedRectangle_AndKeepDocumentSelectio
   Drag(10, 10, 110, 60);
   Tool(TScrivletForm1::kSelect1);
   Click(60, 35);
-  ASSERT_EQ(editor->lines.size(), 1u);
-  const auto* const selected = editor->selectedLine;
+  ASSERT_EQ(editor->doc.Lines().size(), 1u);
+  const auto* const selected = editor->doc.SelectedLine();
   ASSERT_NE(selected, nullptr);
   Pump();
   auto picture = [&] {
@@ -194,8 +194,8 @@ TEST_F(DpiMove, DpiChanged_Should_TakeSuggestedRectangle_AndKeepDocumentSelectio
     GetWindowRect(editor->Handle(), &at);
     EXPECT_TRUE(EqualRect(&at, &suggested)) << at.left << "," << at.top << " " << at.right << "," << at.bottom;
     EXPECT_EQ(editor->FormDpi(), dpi);
-    EXPECT_EQ(editor->lines.size(), 1u);
-    EXPECT_EQ(editor->selectedLine, selected);
+    EXPECT_EQ(editor->doc.Lines().size(), 1u);
+    EXPECT_EQ(editor->doc.SelectedLine(), selected);
     EXPECT_EQ(editor->toolMode, kToolSelect);
     EXPECT_TRUE(editor->ToolBar1.Down(TScrivletForm1::kSelect1));
     RECT box{};
@@ -211,8 +211,8 @@ TEST_F(DpiMove, LabelPlacedOnAScaledScreen_Should_PaintTheSamePixelsAsAt96) {
   MoveToDpi(editor->Handle(), 144);
   Pump();
   PlaceLabel(20, 120, "ラベル Label");
-  ASSERT_EQ(editor->texts.size(), 2u);
-  EXPECT_EQ(editor->texts[1]->Font.height, editor->texts[0]->Font.height);
+  ASSERT_EQ(editor->doc.Texts().size(), 2u);
+  EXPECT_EQ(editor->doc.Texts()[1]->Font.height, editor->doc.Texts()[0]->Font.height);
   Click(300, 300);  // neither selected
   Pump();
   const qtk::Bitmap& b = editor->composedImage;

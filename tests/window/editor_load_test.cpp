@@ -24,14 +24,14 @@ class EditorStart : public EditorTest {};
 TEST_F(EditorStart, Create_Should_HoldBlankWhitePicture_When_NoArgument) {
   CreateEditor();
   EXPECT_EQ(editor->Text(), kBlankCaption);
-  EXPECT_TRUE(editor->fileName.empty());
-  EXPECT_FALSE(editor->modified);
+  EXPECT_TRUE(editor->doc.FileName().empty());
+  EXPECT_FALSE(editor->doc.Modified());
   EXPECT_TRUE(editor->ActSave.Enabled());
   EXPECT_FALSE(editor->TextOKButton.Enabled());
   EXPECT_EQ(editor->toolMode, 0);
   EXPECT_FALSE(editor->Visible());
-  ASSERT_EQ(editor->baseImage.Width(), 640);
-  ASSERT_EQ(editor->baseImage.Height(), 480);
+  ASSERT_EQ(editor->doc.Base().Width(), 640);
+  ASSERT_EQ(editor->doc.Base().Height(), 480);
   EXPECT_EQ(editor->composedImage.Width(), 640);
   EXPECT_EQ(editor->composedImage.Height(), 480);
   EXPECT_EQ(editor->PB1.Width(), 640);
@@ -45,8 +45,8 @@ TEST_F(EditorStart, Create_Should_HoldBlankWhitePicture_When_NoArgument) {
 TEST_F(EditorStart, Create_Should_MakeBlankPicture_When_ArgumentNamesNoFile) {
   CreateEditor("C:\\no\\such\\file.bmp");
   EXPECT_EQ(editor->Text(), kBlankCaption);
-  EXPECT_EQ(editor->baseImage.Width(), 640);
-  EXPECT_TRUE(editor->fileName.empty());
+  EXPECT_EQ(editor->doc.Base().Width(), 640);
+  EXPECT_TRUE(editor->doc.FileName().empty());
 }
 
 TEST_F(EditorStart, Create_Should_LoadFile_When_ArgumentNamesBmp) {
@@ -54,7 +54,7 @@ TEST_F(EditorStart, Create_Should_LoadFile_When_ArgumentNamesBmp) {
   std::string path = dir.File("start.bmp");
   WriteFile(path, MakeBmp24(33, 21, Checker));
   CreateEditor(path);
-  EXPECT_EQ(editor->fileName, path);
+  EXPECT_EQ(editor->doc.FileName(), path);
   EXPECT_EQ(editor->Text(), "　Quillora　　start.bmp");
   EXPECT_EQ(editor->composedImage.Width(), 33);
   EXPECT_EQ(editor->composedImage.Height(), 21);
@@ -76,12 +76,12 @@ TEST_F(EditorLoad, LoadPicture_Should_ReadBmpAndSetCaptionAndFlags) {
   TempDir dir;
   std::string path = dir.File("a.bmp");
   WriteFile(path, MakeBmp24(37, 23, Checker));
-  editor->modified = true;
+  editor->doc.SetModified(true);
   editor->ActSave.SetEnabled(false);
   editor->LoadPicture(path);
-  EXPECT_EQ(editor->fileName, path);
+  EXPECT_EQ(editor->doc.FileName(), path);
   EXPECT_EQ(editor->Text(), "　Quillora　　a.bmp");
-  EXPECT_FALSE(editor->modified);
+  EXPECT_FALSE(editor->doc.Modified());
   EXPECT_TRUE(editor->ActSave.Enabled());
   ASSERT_EQ(editor->composedImage.Width(), 37);
   ASSERT_EQ(editor->composedImage.Height(), 23);
@@ -127,35 +127,35 @@ TEST_F(EditorLoad, ActNew_Should_GiveWhite640x480_AfterLargerPicture) {
   std::string path = dir.File("big.bmp");
   WriteFile(path, MakeBmp24(1024, 768, [](int, int) { return 0u; }));
   editor->LoadPicture(path);
-  editor->modified = true;
+  editor->doc.SetModified(true);
   editor->ActNew.Execute();
   ASSERT_EQ(editor->composedImage.Width(), 640);
   ASSERT_EQ(editor->composedImage.Height(), 480);
   EXPECT_EQ(PixelAt(editor->composedImage, 639, 479), 0xFFFFFFu);
   EXPECT_EQ(PixelAt(editor->composedImage, 639, 0), 0xFFFFFFu);
   EXPECT_EQ(PixelAt(editor->composedImage, 0, 479), 0xFFFFFFu);
-  EXPECT_EQ(PixelAt(editor->baseImage, 639, 479), 0xFFFFFFu);
-  EXPECT_FALSE(editor->modified);
-  EXPECT_TRUE(editor->fileName.empty());
+  EXPECT_EQ(PixelAt(editor->doc.Base(), 639, 479), 0xFFFFFFu);
+  EXPECT_FALSE(editor->doc.Modified());
+  EXPECT_TRUE(editor->doc.FileName().empty());
   EXPECT_EQ(editor->Text(), kBlankCaption);
 }
 
 TEST_F(EditorLoad, ActNew_Should_DropAnnotationsAndSelection) {
-  editor->lines.push_back(std::make_unique<LineRecord>(LineRecord{1, 1, 50, 50, 5, 0xFF, false}));
-  editor->selectedLine = editor->lines.back().get();
-  editor->texts.push_back(std::make_unique<TMoji>());
-  editor->selectedText = editor->texts.back().get();
+  editor->doc.AddLine(LineRecord{1, 1, 50, 50, 5, 0xFF, false});
+  editor->doc.Select(editor->doc.Lines().back().get());
+  editor->doc.AddText(TMoji{});
+  editor->doc.Select(editor->doc.Texts().back().get());
   editor->ActNew.Execute();
-  EXPECT_TRUE(editor->lines.empty());
-  EXPECT_TRUE(editor->texts.empty());
-  EXPECT_EQ(editor->selectedLine, nullptr);
-  EXPECT_EQ(editor->selectedText, nullptr);
+  EXPECT_TRUE(editor->doc.Lines().empty());
+  EXPECT_TRUE(editor->doc.Texts().empty());
+  EXPECT_EQ(editor->doc.SelectedLine(), nullptr);
+  EXPECT_EQ(editor->doc.SelectedText(), nullptr);
 }
 
 TEST_F(EditorLoad, LoadPicture_Should_GiveEmptyCaptionTail_When_AcceptedNameDoesNotExist) {
   editor->LoadPicture("C:\\gone\\missing.bmp");
   EXPECT_EQ(editor->Text(), "　Quillora　　");
-  EXPECT_TRUE(editor->fileName.empty());
+  EXPECT_TRUE(editor->doc.FileName().empty());
   EXPECT_EQ(editor->composedImage.Width(), 640);
 }
 
@@ -181,16 +181,17 @@ TEST_F(EditorLoad, LoadPicture_Should_KeepPictureAndTakeName_When_FileHasNoExten
   TempDir dir;
   std::string path = dir.File("noext");
   WriteFile(path, "whatever");
-  editor->modified = true;
+  editor->doc.SetModified(true);
   editor->LoadPicture(path);
-  EXPECT_EQ(editor->fileName, path);
+  EXPECT_EQ(editor->doc.FileName(), path);
   EXPECT_EQ(editor->Text(), kBlankCaption);
   EXPECT_EQ(editor->composedImage.Width(), 640);
-  EXPECT_FALSE(editor->modified);
+  EXPECT_FALSE(editor->doc.Modified());
 }
 
 TEST_F(EditorLoad, LoadPicture_Should_RefuseOtherExtension_AndCloseEditor) {
-  editor->lines.push_back(std::make_unique<LineRecord>(LineRecord{1, 1, 50, 50, 5, 0xFF, false}));
+  editor->doc.AddLine(LineRecord{1, 1, 50, 50, 5, 0xFF, false});
+  editor->doc.SetModified(false);
   editor->LoadPicture("C:\\pics\\shot.png");
   ASSERT_FALSE(boxes.boxes.empty());
   EXPECT_EQ(boxes.boxes[0].text,
@@ -199,18 +200,18 @@ TEST_F(EditorLoad, LoadPicture_Should_RefuseOtherExtension_AndCloseEditor) {
   EXPECT_EQ(boxes.boxes[0].type, static_cast<UINT>(MB_OK));
   EXPECT_EQ(launcherCloses, 1);
   // The document was not touched before the close.
-  EXPECT_EQ(editor->lines.size(), 1u);
+  EXPECT_EQ(editor->doc.Lines().size(), 1u);
 }
 
 TEST_F(EditorLoad, LoadPicture_Should_KeepModifiedFlag_When_CloseAfterRefusedNameIsCancelled) {
-  editor->lines.push_back(std::make_unique<LineRecord>(LineRecord{1, 1, 50, 50, 5, 0xFF, false}));
-  editor->modified = true;
+  editor->doc.AddLine(LineRecord{1, 1, 50, 50, 5, 0xFF, false});
+  editor->doc.SetModified(true);
   boxes.answer = [](const ShownBox& box) { return box.caption == "確認" ? IDCANCEL : IDOK; };
   editor->LoadPicture("C:\\pics\\shot.png");
   ASSERT_EQ(boxes.boxes.size(), 2u) << "the refusal, then the question of the close";
   EXPECT_EQ(launcherCloses, 0);
-  EXPECT_EQ(editor->lines.size(), 1u);
-  EXPECT_TRUE(editor->modified) << "the next close must ask again";
+  EXPECT_EQ(editor->doc.Lines().size(), 1u);
+  EXPECT_TRUE(editor->doc.Modified()) << "the next close must ask again";
 }
 
 TEST_F(EditorLoad, LoadPicture_Should_ReportErrorAndKeepDocument_When_FileIsDamaged) {
@@ -234,7 +235,7 @@ TEST_F(EditorLoad, LoadPicture_Should_ReportErrorAndKeepDocument_When_FileIsDama
     std::string path = dir.File(c.name);
     WriteFile(path, c.bytes);
     boxes.boxes.clear();
-    editor->modified = true;
+    editor->doc.SetModified(true);
     qtk::Application::Get().ProcessMessages();
     try {
       editor->LoadPicture(path);
@@ -246,10 +247,10 @@ TEST_F(EditorLoad, LoadPicture_Should_ReportErrorAndKeepDocument_When_FileIsDama
     EXPECT_EQ(boxes.boxes[0].caption, "Quillora");
     EXPECT_EQ(boxes.boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
     EXPECT_FALSE(boxes.boxes[0].text.empty());
-    EXPECT_EQ(editor->fileName, good) << c.name;
+    EXPECT_EQ(editor->doc.FileName(), good) << c.name;
     EXPECT_EQ(editor->Text(), "　Quillora　　good.bmp") << c.name;
-    EXPECT_EQ(editor->baseImage.Width(), 9) << c.name;
-    EXPECT_TRUE(editor->modified) << c.name;
+    EXPECT_EQ(editor->doc.Base().Width(), 9) << c.name;
+    EXPECT_TRUE(editor->doc.Modified()) << c.name;
   }
 }
 
@@ -273,7 +274,7 @@ TEST_F(EditorLoad, Compose_Should_EqualBase_When_NoAnnotations) {
   editor->ComposePicture();
   for (int y = 0; y < 17; ++y)
     for (int x = 0; x < 31; ++x)
-      ASSERT_EQ(PixelAt(editor->composedImage, x, y), PixelAt(editor->baseImage, x, y));
+      ASSERT_EQ(PixelAt(editor->composedImage, x, y), PixelAt(editor->doc.Base(), x, y));
 }
 
 // A placeable metafile: bounding box 0,0 - right,bottom at 96 units per inch, then a METAHEADER
@@ -332,10 +333,10 @@ TEST_F(EditorLoad, LoadPicture_Should_PlayPlaceableWmf_When_HeaderSizeCountsTheP
   const int32_t words = static_cast<int32_t>((plain.size() - 22) / 2);
   WriteFile(path, PlaceableWmf(120, 80, words + 11));  // the whole file, 22 bytes more
   editor->LoadPicture(path);
-  EXPECT_EQ(editor->baseImage.Width(), ScreenPixels(120, LOGPIXELSX));
-  EXPECT_EQ(editor->baseImage.Height(), ScreenPixels(80, LOGPIXELSY));
-  EXPECT_EQ(PixelAt(editor->composedImage, editor->baseImage.Width() / 2,
-                    editor->baseImage.Height() / 2),
+  EXPECT_EQ(editor->doc.Base().Width(), ScreenPixels(120, LOGPIXELSX));
+  EXPECT_EQ(editor->doc.Base().Height(), ScreenPixels(80, LOGPIXELSY));
+  EXPECT_EQ(PixelAt(editor->composedImage, editor->doc.Base().Width() / 2,
+                    editor->doc.Base().Height() / 2),
             0x0000FFu);
   EXPECT_EQ(editor->Text(), "　Quillora　　writer.wmf");
 }
@@ -362,7 +363,7 @@ TEST_F(EditorLoad, LoadPicture_Should_RefuseBrokenWmf_WithTheMetafileError) {
     } catch (const std::exception& e) {
       EXPECT_STREQ(e.what(), "メタファイルが有効ではありません") << c.what;
     }
-    EXPECT_EQ(editor->baseImage.Width(), 640) << c.what;
+    EXPECT_EQ(editor->doc.Base().Width(), 640) << c.what;
   }
 }
 
@@ -375,7 +376,7 @@ TEST_F(EditorLoad, Drop_Should_ShowErrorAndKeepPicture_When_MetafilePlayerFaults
   WriteFile(good, MakeBmp24(9, 7, Checker));
   WriteFile(wmf, PlaceableWmf(120, 80, -1));
   editor->LoadPicture(good);
-  editor->modified = true;
+  editor->doc.SetModified(true);
   static int records = 0;
   records = 0;
   qtk::Metafile::onRecordPlayed = [] {
@@ -388,15 +389,15 @@ TEST_F(EditorLoad, Drop_Should_ShowErrorAndKeepPicture_When_MetafilePlayerFaults
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(boxes.boxes[0].text, "メタファイルが有効ではありません.");
   EXPECT_EQ(boxes.boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
-  EXPECT_EQ(editor->fileName, good);
+  EXPECT_EQ(editor->doc.FileName(), good);
   EXPECT_EQ(editor->Text(), "　Quillora　　good.bmp");
-  EXPECT_TRUE(editor->modified);
-  ASSERT_EQ(editor->baseImage.Width(), 9);
+  EXPECT_TRUE(editor->doc.Modified());
+  ASSERT_EQ(editor->doc.Base().Width(), 9);
   ASSERT_EQ(editor->composedImage.Width(), 9);
   for (int y = 0; y < 7; ++y)
-    for (int x = 0; x < 9; ++x) ASSERT_EQ(PixelAt(editor->baseImage, x, y), Checker(x, y));
+    for (int x = 0; x < 9; ++x) ASSERT_EQ(PixelAt(editor->doc.Base(), x, y), Checker(x, y));
   editor->LoadPicture(wmf);
-  EXPECT_EQ(editor->baseImage.Width(), ScreenPixels(120, LOGPIXELSX)) << "the next load plays";
+  EXPECT_EQ(editor->doc.Base().Width(), ScreenPixels(120, LOGPIXELSX)) << "the next load plays";
 }
 
 size_t Resident() {
@@ -406,18 +407,19 @@ size_t Resident() {
   return counters.WorkingSetSize;
 }
 
-// Holding a 4K picture costs its base image and its composed image, however often it is loaded.
-TEST_F(EditorLoad, LoadPicture_Should_HoldTwoFrames_AfterRepeatedLoads) {
+// Holding a 4K picture costs its base image and its composed image, and the history keeps at
+// most two replaced pictures, however often it is loaded.
+TEST_F(EditorLoad, LoadPicture_Should_HoldFourFrames_AfterRepeatedLoads) {
   TempDir dir;
   const std::string path = dir.File("4k.bmp");
   WriteFile(path, MakeBmp24(3840, 2160, [](int x, int y) { return uint32_t(x * 7 + y); }));
   const size_t frame = size_t{3840 * 3} * 2160;
   const size_t before = Resident();
-  for (int i = 0; i < 3; ++i) {
+  for (int i = 0; i < 5; ++i) {
     editor->LoadPicture(path);
     const size_t now = Resident();
     const size_t grown = now > before ? now - before : 0;
-    EXPECT_LE(grown, 2 * frame + (16u << 20)) << "after load " << i + 1 << ": " << (grown >> 20)
+    EXPECT_LE(grown, 4 * frame + (16u << 20)) << "after load " << i + 1 << ": " << (grown >> 20)
                                               << " MB";
   }
 }
@@ -443,7 +445,7 @@ TEST_F(EditorLoad, Drop_Should_LoadOnlyFirstFile) {
   WriteFile(second, MakeBmp24(12, 6, Checker));
   HGLOBAL drop = MakeDrop({first, second, dir.File("third.bmp")});
   SendMessageA(editor->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
-  EXPECT_EQ(editor->fileName, first);
+  EXPECT_EQ(editor->doc.FileName(), first);
   EXPECT_EQ(editor->composedImage.Width(), 11);
 }
 
@@ -465,7 +467,7 @@ TEST_F(EditorLoad, Open_Should_LoadChosenFile_AndChangeNothing_When_Cancelled) {
   };
   editor->ActOpen.Execute();
   qtk::OpenPictureDialog::hook = nullptr;
-  EXPECT_EQ(editor->fileName, path);
+  EXPECT_EQ(editor->doc.FileName(), path);
   EXPECT_EQ(editor->composedImage.Width(), 13);
 }
 

@@ -139,10 +139,10 @@ TEST_F(CaptureScreen, WholeScreenMode_Should_GiveEditorTheScreenPicture) {
   EXPECT_GE(took, 1400u);
   EXPECT_LT(took, 5000u);
   EXPECT_TRUE(editor->Visible());
-  EXPECT_EQ(editor->baseImage.Width(), VirtualScreen().cx);
-  EXPECT_EQ(editor->baseImage.Height(), VirtualScreen().cy);
+  EXPECT_EQ(editor->doc.Base().Width(), VirtualScreen().cx);
+  EXPECT_EQ(editor->doc.Base().Height(), VirtualScreen().cy);
   EXPECT_EQ(editor->PB1.Width(), VirtualScreen().cx);
-  EXPECT_TRUE(editor->modified);
+  EXPECT_TRUE(editor->doc.Modified());
 }
 
 // Told to end during the first pause ("N G" from the icon's menu): the sequence stops there.
@@ -162,7 +162,7 @@ TEST_F(CaptureEnd, ProgramEndingDuringPause_Should_StopSequenceAtOnce) {
   EXPECT_TRUE(qtk::Application::Get().Terminated());
   EXPECT_EQ(keys, 0);
   EXPECT_FALSE(editor->Visible());
-  EXPECT_FALSE(editor->modified);
+  EXPECT_FALSE(editor->doc.Modified());
   MSG quit;
   PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
 }

@@ -149,7 +149,8 @@ TEST_F(KeysClipboard, BoundKeys_Should_Work_WhereverTabPutsTheFocus) {
   std::map<char, int> runs;
   for (auto [letter, action] : {std::pair{'N', &editor->ActNew}, {'O', &editor->ActOpen},
                                 {'S', &editor->ActSave}, {'P', &editor->ActPrint},
-                                {'R', &editor->ActReload}, {'V', &editor->ActPaste}})
+                                {'R', &editor->ActReload}, {'V', &editor->ActPaste},
+                                {'Z', &editor->ActUndo}, {'Y', &editor->ActRedo}})
     action->onExecute = [&runs, letter = letter] { ++runs[letter]; };
   const std::vector<HWND> stops = Stops();
   int visited = 0;
@@ -157,20 +158,40 @@ TEST_F(KeysClipboard, BoundKeys_Should_Work_WhereverTabPutsTheFocus) {
     Key(VK_TAB);
     ASSERT_EQ(GetFocus(), stop);
     ++visited;
-    for (char letter : std::string("NOSPRV")) {
+    for (char letter : std::string("NOSPRVZY")) {
       Key(static_cast<WORD>(letter), false, true);
       EXPECT_EQ(runs[letter], visited) << "Ctrl+" << letter << " at stop " << visited;
     }
     // Delete reaches the form through key preview.
-    editor->lines.push_back(std::make_unique<LineRecord>(LineRecord{10, 10, 50, 10, 5, 0xFF, false}));
-    editor->selectedLine = editor->lines.back().get();
+    editor->doc.AddLine(LineRecord{10, 10, 50, 10, 5, 0xFF, false});
+    editor->doc.Select(editor->doc.Lines().back().get());
     Key(VK_DELETE);
-    EXPECT_TRUE(editor->lines.empty()) << "Delete at stop " << visited;
+    EXPECT_TRUE(editor->doc.Lines().empty()) << "Delete at stop " << visited;
     // Releasing Print Screen pastes: here the empty clipboard's error.
     Key(VK_SNAPSHOT);
     EXPECT_EQ(boxes.boxes.size(), static_cast<size_t>(visited)) << "Print Screen at stop " << visited;
     EXPECT_EQ(GetFocus(), stop) << "no bound key moved the focus";
   }
+}
+
+// In the entry, Ctrl+Z takes back typing not yet confirmed; once confirmed, the label.
+TEST_F(KeysClipboard, CtrlZ_Should_TakeBackTheTyping_BeforeTheLabel) {
+  editor->toolMode = kToolTextPoint;
+  editor->InsText.SetFocus();
+  Key('A');
+  Key('B');
+  ASSERT_EQ(editor->InsText.Text(), "ab");
+  const size_t steps = editor->doc.UndoSteps();
+  Key('Z', false, true);
+  EXPECT_EQ(editor->InsText.Text(), "") << "the typing went";
+  EXPECT_EQ(editor->doc.UndoSteps(), steps) << "the document did not change";
+  Key('C');
+  editor->TextOKButtonClick();
+  ASSERT_EQ(editor->doc.Texts().size(), 1u);
+  Key('Z', false, true);
+  EXPECT_TRUE(editor->doc.Texts().empty()) << "confirmed: Ctrl+Z takes back the label";
+  Key('Z', true, true);
+  EXPECT_EQ(editor->doc.Texts().size(), 1u) << "Ctrl+Shift+Z makes it again";
 }
 
 TEST_F(KeysClipboard, EditorFrame_Should_HaveTheLayoutsClientSize_BelowItsMenu) {

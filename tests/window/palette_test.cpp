@@ -180,8 +180,8 @@ TEST_F(PaletteGrid, TextModeColour_Should_KeepLabelTransparent_When_CheckBox1Che
   EXPECT_EQ(editor->InsText.GetColor(), qtk::clYellow);
   EXPECT_TRUE(editor->CheckBox1.Checked());
   ConfirmLabel(10, 10, "abc");
-  ASSERT_EQ(editor->texts.size(), 1u);
-  EXPECT_EQ(editor->texts[0]->BkColor, qtk::clNone);
+  ASSERT_EQ(editor->doc.Texts().size(), 1u);
+  EXPECT_EQ(editor->doc.Texts()[0]->BkColor, qtk::clNone);
 
   // The background dialog instead makes the next label opaque.
   qtk::ColorDialog::hook = [](qtk::ColorDialog& d) {
@@ -191,8 +191,8 @@ TEST_F(PaletteGrid, TextModeColour_Should_KeepLabelTransparent_When_CheckBox1Che
   editor->ActBKColor.Execute();
   EXPECT_FALSE(editor->CheckBox1.Checked());
   ConfirmLabel(10, 40, "def");
-  ASSERT_EQ(editor->texts.size(), 2u);
-  EXPECT_EQ(editor->texts[1]->BkColor, qtk::clLime);
+  ASSERT_EQ(editor->doc.Texts().size(), 2u);
+  EXPECT_EQ(editor->doc.Texts()[1]->BkColor, qtk::clLime);
 }
 
 TEST_F(PaletteGrid, Change_Should_LeaveSelectedLine_AndReachNextLine) {
@@ -201,27 +201,27 @@ TEST_F(PaletteGrid, Change_Should_LeaveSelectedLine_AndReachNextLine) {
   EnterMode(kToolSelect);
   editor->PB1MouseDown(qtk::MouseButton::Left, 27, 27);
   editor->PB1MouseUp(qtk::MouseButton::Left, 27, 27);
-  ASSERT_NE(editor->selectedLine, nullptr);
+  ASSERT_NE(editor->doc.SelectedLine(), nullptr);
   qtk::ColorDialog::hook = [](qtk::ColorDialog& d) {
     d.color = qtk::clLime;
     return true;
   };
   editor->ActColor.Execute();
   editor->SpinEdit1.SetValue(9);
-  EXPECT_EQ(editor->lines[0]->Color, qtk::clRed);
-  EXPECT_EQ(editor->lines[0]->Width, 5);
+  EXPECT_EQ(editor->doc.Lines()[0]->Color, qtk::clRed);
+  EXPECT_EQ(editor->doc.Lines()[0]->Width, 5);
   EnterMode(kToolLine);
   DrawLine(60, 5, 90, 50);
-  ASSERT_EQ(editor->lines.size(), 2u);
-  EXPECT_EQ(editor->lines[1]->Color, qtk::clLime);
-  EXPECT_EQ(editor->lines[1]->Width, 9);
+  ASSERT_EQ(editor->doc.Lines().size(), 2u);
+  EXPECT_EQ(editor->doc.Lines()[1]->Color, qtk::clLime);
+  EXPECT_EQ(editor->doc.Lines()[1]->Width, 9);
 }
 
 TEST_F(PaletteGrid, ConfirmedLabel_Should_StoreSystemColourReferences_When_NoColourChosen) {
   ConfirmLabel(10, 10, "abc");
-  ASSERT_EQ(editor->texts.size(), 1u);
-  EXPECT_EQ(editor->texts[0]->BkColor, 0xFF000005u);
-  EXPECT_EQ(editor->texts[0]->Font.color, 0xFF000008u);
+  ASSERT_EQ(editor->doc.Texts().size(), 1u);
+  EXPECT_EQ(editor->doc.Texts()[0]->BkColor, 0xFF000005u);
+  EXPECT_EQ(editor->doc.Texts()[0]->Font.color, 0xFF000008u);
 }
 
 // ---- line width ----------------------------------------------------------------------------
@@ -416,7 +416,7 @@ TEST_F(PaletteDialogs, LoadingSelectedLabel_Should_LeaveFName) {
   EnterMode(kToolSelect);
   editor->PB1MouseDown(qtk::MouseButton::Left, 14, 16);
   editor->PB1MouseUp(qtk::MouseButton::Left, 14, 16);
-  ASSERT_NE(editor->selectedText, nullptr);
+  ASSERT_NE(editor->doc.SelectedText(), nullptr);
   EXPECT_EQ(editor->InsText.Font().name, "ＭＳ ゴシック");
   EXPECT_EQ(editor->FName.Text(), "ＭＳ 明朝");
 }

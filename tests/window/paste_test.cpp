@@ -62,22 +62,15 @@ protected:
   }
   // Adds a line so that pastes can be seen to keep the annotations.
   void AddLine() {
-    auto line = std::make_unique<LineRecord>();
-    line->StartX = 2;
-    line->StartY = 2;
-    line->EndX = 30;
-    line->EndY = 2;
-    line->Width = 3;
-    line->Color = 0x000000;
-    editor->lines.push_back(std::move(line));
+    editor->doc.AddLine(LineRecord{2, 2, 30, 2, 3, 0x000000, false});
   }
 };
 
 TEST_F(PasteTest, Paste_Should_MakeClipboardBitmapTheBaseImage) {
   PutPicture(70, 40);
   editor->ActPastExecute();
-  EXPECT_EQ(editor->baseImage.Width(), 70);
-  EXPECT_EQ(editor->baseImage.Height(), 40);
+  EXPECT_EQ(editor->doc.Base().Width(), 70);
+  EXPECT_EQ(editor->doc.Base().Height(), 40);
   EXPECT_EQ(editor->composedImage.Width(), 70);
   EXPECT_EQ(editor->composedImage.Height(), 40);
   EXPECT_EQ(editor->PB1.Width(), 70);
@@ -92,17 +85,17 @@ TEST_F(PasteTest, Paste_Should_ChangeNothingElse_AndKeepAnnotations) {
   WriteFile(path, MakeBmp24(20, 20, Stripes));
   editor->LoadPicture(path);
   AddLine();
-  editor->modified = true;
+  editor->doc.SetModified(true);
   editor->ActSave.SetEnabled(false);
   editor->toolMode = kToolText;
   PutPicture(50, 30);
   editor->ActPastExecute();
-  EXPECT_EQ(editor->fileName, path);
+  EXPECT_EQ(editor->doc.FileName(), path);
   EXPECT_EQ(editor->Text(), "　Quillora　　kept.bmp");
-  EXPECT_TRUE(editor->modified);
+  EXPECT_TRUE(editor->doc.Modified());
   EXPECT_FALSE(editor->ActSave.Enabled());
   EXPECT_EQ(editor->toolMode, kToolText);
-  ASSERT_EQ(editor->lines.size(), 1u);
+  ASSERT_EQ(editor->doc.Lines().size(), 1u);
   EXPECT_EQ(PixelAt(editor->composedImage, 15, 2), 0x000000u) << "the line is drawn over it";
   EXPECT_EQ(PixelAt(editor->composedImage, 15, 20), Stripes(15, 20));
 }
@@ -121,7 +114,7 @@ TEST_F(PasteTest, Paste_Should_ShrinkAndGrowPictureArea) {
 TEST_F(PasteTest, Paste_Should_RefuseTextOnly_AndKeepThePicture) {
   PutText("just some text");
   EXPECT_EQ(PasteError(*editor), "無効なクリップボード フォーマットです");
-  EXPECT_EQ(editor->baseImage.Width(), 640);
+  EXPECT_EQ(editor->doc.Base().Width(), 640);
   EXPECT_EQ(editor->PB1.Width(), 640);
   EmptyTheClipboard();
   EXPECT_EQ(PasteError(*editor), "無効なクリップボード フォーマットです");
@@ -145,7 +138,7 @@ TEST_F(PasteTest, Paste_Should_Fail_When_ClipboardIsHeldElsewhere) {
   std::string message = PasteError(*editor);
   held.reset();
   EXPECT_EQ(message, "クリップボードを開くことができません");
-  EXPECT_EQ(editor->baseImage.Width(), 640);
+  EXPECT_EQ(editor->doc.Base().Width(), 640);
 }
 
 // A metafile is drawn into the base image at its own size, over the former picture.
@@ -165,7 +158,7 @@ TEST_F(PasteTest, Paste_Should_DrawMetafileAtItsSize) {
   SetClipboardData(CF_ENHMETAFILE, emf);
   CloseClipboard();
   editor->ActPastExecute();
-  const int w = editor->baseImage.Width(), h = editor->baseImage.Height();
+  const int w = editor->doc.Base().Width(), h = editor->doc.Base().Height();
   EXPECT_NEAR(w, 120, 3);
   EXPECT_NEAR(h, 80, 3);
   EXPECT_EQ(editor->composedImage.Width(), w);
@@ -238,8 +231,8 @@ void PutPng(const std::string& png, HBITMAP alsoBitmap = nullptr) {
 TEST_F(PasteTest, Paste_Should_TakePng_ComposedOverWhite_AfterThePictureFormats) {
   PutPng(MakePng(3, 2, {0xFF0000FF, 0x0000FF80, 0x12345600, 0xFF0000FF, 0x0000FF80, 0x12345600}));
   editor->ActPastExecute();
-  ASSERT_EQ(editor->baseImage.Width(), 3);
-  ASSERT_EQ(editor->baseImage.Height(), 2);
+  ASSERT_EQ(editor->doc.Base().Width(), 3);
+  ASSERT_EQ(editor->doc.Base().Height(), 2);
   EXPECT_EQ(editor->composedImage.Width(), 3);
   EXPECT_EQ(PixelAt(editor->composedImage, 0, 1), 0x0000FFu);
   const uint32_t half = PixelAt(editor->composedImage, 1, 1);
@@ -251,7 +244,7 @@ TEST_F(PasteTest, Paste_Should_TakePng_ComposedOverWhite_AfterThePictureFormats)
   qtk::BitmapObject stripes = ScreenBitmap(20, 10, Stripes);
   PutPng(MakePng(3, 2, std::vector<uint32_t>(6, 0xFF0000FF)), stripes.get());
   editor->ActPastExecute();
-  EXPECT_EQ(editor->baseImage.Width(), 20) << "the bitmap comes first";
+  EXPECT_EQ(editor->doc.Base().Width(), 20) << "the bitmap comes first";
 }
 
 // The document as it stands: its sizes and every pixel of the picture.
@@ -261,7 +254,7 @@ struct Snapshot {
   bool operator==(const Snapshot&) const = default;
 };
 Snapshot Take(TScrivletForm1& editor) {
-  Snapshot s{editor.baseImage.Width(), editor.baseImage.Height(), editor.PB1.Width(),
+  Snapshot s{editor.doc.Base().Width(), editor.doc.Base().Height(), editor.PB1.Width(),
              editor.composedImage.Width(), {}};
   for (int y = 0; y < s.height; ++y)
     for (int x = 0; x < s.width; ++x) s.pixels.push_back(PixelAt(editor.composedImage, x, y));
@@ -287,7 +280,7 @@ TEST_F(PasteTest, Paste_Should_FailAndKeepDocument_When_PngIsDamaged_OrPixelsCan
   qtk::Bitmap::pixelReader = GetDIBits;
   EXPECT_EQ(message, "未対応のクリップボード データです");
   EXPECT_TRUE(Take(*editor) == before) << "unreadable pixels";
-  EXPECT_EQ(editor->lines.size(), 1u);
+  EXPECT_EQ(editor->doc.Lines().size(), 1u);
 }
 
 TEST_F(PasteTest, VersionBox_Should_ShowNameVersionAndIcon_ThenFocusColourButton) {

@@ -82,12 +82,12 @@ protected:
     editor->CheckBox1.SetChecked(background == qtk::clNone);
     if (background != qtk::clNone) editor->InsText.SetColor(background);
     editor->TextOKButton.Click();
-    return *editor->texts.back();
+    return *editor->doc.Texts().back();
   }
 
   LineRecord& AddLine(LineRecord r) {
-    editor->lines.push_back(std::make_unique<LineRecord>(r));
-    return *editor->lines.back();
+    editor->doc.AddLine(r);
+    return *editor->doc.Lines().back();
   }
 
   // Replaces the picture by one of the given size and colours.
@@ -100,8 +100,8 @@ protected:
 
   // A copy of the base picture to draw the expected result on with plain GDI.
   std::unique_ptr<qtk::Bitmap> Reference() const {
-    auto ref = std::make_unique<qtk::Bitmap>(editor->baseImage.Width(), editor->baseImage.Height());
-    ref->GetCanvas().Draw(0, 0, editor->baseImage.DC(), ref->Width(), ref->Height());
+    auto ref = std::make_unique<qtk::Bitmap>(editor->doc.Base().Width(), editor->doc.Base().Height());
+    ref->GetCanvas().Draw(0, 0, editor->doc.Base().DC(), ref->Width(), ref->Height());
     return ref;
   }
 

@@ -28,13 +28,13 @@ TEST_F(PointerDelete, DeleteKey_Should_DeleteLabel_When_EntryFieldHasFocus) {
   PlaceLabel(50, 60, "whole label", 0x00FF00);
   Tool(TScrivletForm1::kSelect1);
   Click(52, 62);
-  ASSERT_NE(editor->selectedText, nullptr);
+  ASSERT_NE(editor->doc.SelectedText(), nullptr);
   ASSERT_EQ(editor->InsText.Text(), "whole label");
   EXPECT_TRUE(editor->InsText.Focused());
   SendMessageA(editor->InsText.Handle(), EM_SETSEL, 0, 0);
   KeyDown(editor->InsText.Handle(), VK_DELETE, kDeleteDown);
-  EXPECT_TRUE(editor->texts.empty());
-  EXPECT_EQ(editor->selectedText, nullptr);
+  EXPECT_TRUE(editor->doc.Texts().empty());
+  EXPECT_EQ(editor->doc.SelectedText(), nullptr);
   EXPECT_EQ(editor->InsText.Text(), "");
   EXPECT_FALSE(editor->TextOKButton.Enabled());
   EXPECT_EQ(CountNot(kWhite), 0);
@@ -52,24 +52,25 @@ TEST_F(PointerDelete, DeleteKey_Should_DeleteSelectedLine_AndThenNothing) {
   AddLine({100, 100, 300, 100, 5, kRed, false});
   LineRecord& kept = AddLine({100, 200, 300, 200, 5, kRed, false});
   Click(200, 100);
-  ASSERT_NE(editor->selectedLine, nullptr);
+  ASSERT_NE(editor->doc.SelectedLine(), nullptr);
   KeyDown(editor->Handle(), VK_DELETE, kDeleteDown);
-  ASSERT_EQ(editor->lines.size(), 1u);
-  EXPECT_EQ(editor->lines[0].get(), &kept);
-  EXPECT_EQ(editor->selectedLine, nullptr);
+  ASSERT_EQ(editor->doc.Lines().size(), 1u);
+  EXPECT_EQ(editor->doc.Lines()[0].get(), &kept);
+  EXPECT_EQ(editor->doc.SelectedLine(), nullptr);
   EXPECT_EQ(Px(200, 100), kWhite);
   EXPECT_EQ(Px(200, 200), kRed);
   KeyDown(editor->Handle(), VK_DELETE, kDeleteDown);
-  EXPECT_EQ(editor->lines.size(), 1u);
+  EXPECT_EQ(editor->doc.Lines().size(), 1u);
 }
 
-TEST_F(PointerDelete, DeleteKey_Should_NotTouchModifiedFlag) {
+// A deletion after a save is a change to save: closing asks again.
+TEST_F(PointerDelete, DeleteKey_Should_MarkModified) {
   AddLine({100, 100, 300, 100, 5, kRed, false});
   Click(200, 100);
-  editor->modified = false;
+  editor->doc.SetModified(false);
   KeyDown(editor->Handle(), VK_DELETE, kDeleteDown);
-  EXPECT_TRUE(editor->lines.empty());
-  EXPECT_FALSE(editor->modified);
+  EXPECT_TRUE(editor->doc.Lines().empty());
+  EXPECT_TRUE(editor->doc.Modified());
 }
 
 TEST_F(PointerDelete, OtherKeys_Should_DeleteNothing) {
@@ -78,8 +79,8 @@ TEST_F(PointerDelete, OtherKeys_Should_DeleteNothing) {
   KeyDown(editor->Handle(), VK_BACK);
   KeyDown(editor->Handle(), 'D');
   SendMessageA(editor->Handle(), WM_KEYUP, VK_DELETE, 0xC1530001);
-  EXPECT_EQ(editor->lines.size(), 1u);
-  EXPECT_NE(editor->selectedLine, nullptr);
+  EXPECT_EQ(editor->doc.Lines().size(), 1u);
+  EXPECT_NE(editor->doc.SelectedLine(), nullptr);
 }
 
 TEST_F(PointerDelete, DelButton_Should_DeleteSelectedLabel) {
@@ -87,12 +88,12 @@ TEST_F(PointerDelete, DelButton_Should_DeleteSelectedLabel) {
   (void)label;
   Tool(TScrivletForm1::kSelect1);
   Click(52, 62);
-  ASSERT_NE(editor->selectedText, nullptr);
+  ASSERT_NE(editor->doc.SelectedText(), nullptr);
   editor->ToolBar1.Click("ToolButton3");
-  EXPECT_TRUE(editor->texts.empty());
+  EXPECT_TRUE(editor->doc.Texts().empty());
   EXPECT_EQ(editor->InsText.Text(), "");
   editor->ActDel.Execute();  // nothing selected: nothing happens
-  EXPECT_TRUE(editor->texts.empty());
+  EXPECT_TRUE(editor->doc.Texts().empty());
 }
 
 class PointerSoundness : public PictureTest {};
@@ -102,10 +103,10 @@ TEST_F(PointerSoundness, LineGesture_Should_StopTouchingLines_When_DocumentClear
   Press(10, 10);
   Move(50, 50);
   editor->ActNew.Execute();
-  ASSERT_TRUE(editor->lines.empty());
+  ASSERT_TRUE(editor->doc.Lines().empty());
   Move(60, 60);
   Release(60, 60);
-  EXPECT_TRUE(editor->lines.empty());
+  EXPECT_TRUE(editor->doc.Lines().empty());
   EXPECT_FALSE(editor->dragging);
   EXPECT_EQ(CountNot(kWhite), 0);
 }
@@ -118,14 +119,14 @@ TEST_F(PointerSoundness, LineGesture_Should_LeaveOtherRecords_When_ItsOwnIsGone)
   Move(70, 70);
   EXPECT_EQ(other.EndX, 7);
   Release(70, 70);
-  ASSERT_EQ(editor->lines.size(), 1u);
+  ASSERT_EQ(editor->doc.Lines().size(), 1u);
   EXPECT_EQ(other.EndX, 7);
   // Also with no move in between: the release removes nothing it did not make.
   Press(20, 20);
-  editor->lines.erase(editor->lines.end() - 1);
+  editor->doc.Remove(*editor->doc.Lines().back());
   Release(20, 20);
-  ASSERT_EQ(editor->lines.size(), 1u);
-  EXPECT_EQ(editor->lines[0].get(), &other);
+  ASSERT_EQ(editor->doc.Lines().size(), 1u);
+  EXPECT_EQ(editor->doc.Lines()[0].get(), &other);
 }
 
 TEST_F(PointerSoundness, SelectGesture_Should_NotStretchLastLine_When_ToolBecomesLineMidDrag) {
@@ -133,7 +134,7 @@ TEST_F(PointerSoundness, SelectGesture_Should_NotStretchLastLine_When_ToolBecome
   LineRecord& last = AddLine({100, 300, 300, 300, 5, kRed, false});
   Tool(TScrivletForm1::kSelect1);
   Press(200, 100);
-  ASSERT_EQ(editor->selectedLine, &first);
+  ASSERT_EQ(editor->doc.SelectedLine(), &first);
   qtk::Application::Get().RunCommand(editor->PopupMenu2->CommandOf("Line2"));
   ASSERT_EQ(editor->toolMode, kToolLine);
   Move(250, 150);
@@ -141,7 +142,7 @@ TEST_F(PointerSoundness, SelectGesture_Should_NotStretchLastLine_When_ToolBecome
   EXPECT_EQ(last.EndX, 300);
   EXPECT_EQ(last.EndY, 300);
   EXPECT_EQ(first.StartX, 100);
-  EXPECT_EQ(editor->lines.size(), 2u);
+  EXPECT_EQ(editor->doc.Lines().size(), 2u);
 }
 
 TEST_F(PointerSoundness, SelectGesture_Should_MoveNothing_When_SelectionDeletedMidDrag) {
@@ -149,11 +150,11 @@ TEST_F(PointerSoundness, SelectGesture_Should_MoveNothing_When_SelectionDeletedM
   LineRecord& other = AddLine({100, 300, 300, 300, 5, kRed, false});
   Tool(TScrivletForm1::kSelect1);
   Press(200, 100);
-  ASSERT_EQ(editor->selectedLine, &line);
+  ASSERT_EQ(editor->doc.SelectedLine(), &line);
   SendMessageA(editor->Handle(), WM_KEYDOWN, VK_DELETE, kDeleteDown);
   Move(250, 150);
   Release(250, 150);
-  ASSERT_EQ(editor->lines.size(), 1u);
+  ASSERT_EQ(editor->doc.Lines().size(), 1u);
   EXPECT_EQ(other.StartX, 100);
   EXPECT_EQ(other.StartY, 300);
 }
@@ -175,22 +176,22 @@ protected:
 TEST_F(PointerPrintScreen, KeyUp_Should_Paste_When_PrintScreenReleased) {
   ClipboardPicture(7, 5);
   SendMessageA(editor->Handle(), WM_KEYDOWN, VK_SNAPSHOT, 1);
-  EXPECT_EQ(editor->baseImage.Width(), 640);
+  EXPECT_EQ(editor->doc.Base().Width(), 640);
   SendMessageA(editor->InsText.Handle(), WM_KEYUP, VK_SNAPSHOT, 0xC0000001);
-  EXPECT_EQ(editor->baseImage.Width(), 7);
-  EXPECT_EQ(editor->baseImage.Height(), 5);
+  EXPECT_EQ(editor->doc.Base().Width(), 7);
+  EXPECT_EQ(editor->doc.Base().Height(), 5);
   // With Alt held the release arrives as a system key.
   ClipboardPicture(9, 4);
   SendMessageA(editor->Handle(), WM_SYSKEYUP, VK_SNAPSHOT, 0xE0000001);
-  EXPECT_EQ(editor->baseImage.Width(), 9);
-  EXPECT_EQ(editor->baseImage.Height(), 4);
+  EXPECT_EQ(editor->doc.Base().Width(), 9);
+  EXPECT_EQ(editor->doc.Base().Height(), 4);
 }
 
 TEST_F(PointerPrintScreen, KeyUp_Should_NotPaste_When_OtherKeyReleased) {
   ClipboardPicture(7, 5);
   SendMessageA(editor->Handle(), WM_KEYUP, 'P', 0xC0000001);
   SendMessageA(editor->Handle(), WM_KEYUP, VK_DELETE, 0xC1530001);
-  EXPECT_EQ(editor->baseImage.Width(), 640);
+  EXPECT_EQ(editor->doc.Base().Width(), 640);
 }
 
 }  // namespace

@@ -63,19 +63,19 @@ TEST_F(PointerTools, UpdateToolMode_Should_ReachArrowMode_When_HiddenButtonPutDo
   Press(10, 10);
   Move(40, 40);
   Release(40, 40);
-  ASSERT_EQ(editor->lines.size(), 1u);
-  EXPECT_TRUE(editor->lines[0]->Arrow);
+  ASSERT_EQ(editor->doc.Lines().size(), 1u);
+  EXPECT_TRUE(editor->doc.Lines()[0]->Arrow);
 }
 
 TEST_F(PointerTools, UpdateToolMode_Should_KeepMode_When_DownButtonClickedUp) {
   Tool(TScrivletForm1::kLine1);
-  editor->selectedLine = &AddLine({1, 1, 50, 50, 5, kRed, false});
+  editor->doc.Select(&AddLine({1, 1, 50, 50, 5, kRed, false}));
   editor->InsText.SetText("typed");
   editor->ToolBar1.Click(TScrivletForm1::kLine1);
   EXPECT_FALSE(editor->ToolBar1.Down(TScrivletForm1::kLine1));
   EXPECT_EQ(editor->toolMode, kToolLine);
   EXPECT_EQ(editor->NowMode.Text(), "  直線描画");
-  EXPECT_EQ(editor->selectedLine, nullptr);
+  EXPECT_EQ(editor->doc.SelectedLine(), nullptr);
   EXPECT_EQ(editor->InsText.Text(), "");
   EXPECT_FALSE(editor->TextOKButton.Enabled());
 }
@@ -140,11 +140,11 @@ protected:
 TEST_F(PointerLine, Press_Should_AppendZeroLengthRecordFromPalette_AndDrawNothing) {
   editor->SpinEdit1.SetValue(9);
   editor->NowColor.SetColor(0x123456);
-  editor->modified = false;
+  editor->doc.SetModified(false);
   editor->ActSave.SetEnabled(false);
   Press(10, 20);
-  ASSERT_EQ(editor->lines.size(), 1u);
-  const LineRecord& r = *editor->lines[0];
+  ASSERT_EQ(editor->doc.Lines().size(), 1u);
+  const LineRecord& r = *editor->doc.Lines()[0];
   EXPECT_EQ(r.StartX, 10);
   EXPECT_EQ(r.StartY, 20);
   EXPECT_EQ(r.EndX, 10);
@@ -153,7 +153,7 @@ TEST_F(PointerLine, Press_Should_AppendZeroLengthRecordFromPalette_AndDrawNothin
   EXPECT_EQ(r.Color, 0x123456u);
   EXPECT_FALSE(r.Arrow);
   EXPECT_TRUE(editor->dragging);
-  EXPECT_TRUE(editor->modified);
+  EXPECT_TRUE(editor->doc.Modified());
   EXPECT_TRUE(editor->ActSave.Enabled());
   EXPECT_EQ(CountNot(kWhite), 0);
   Release(10, 20);
@@ -165,31 +165,31 @@ TEST_F(PointerLine, Moves_Should_StretchEnd_AndReleasePositionIsNotUsed) {
   EXPECT_EQ(Px(30, 35), 0x0000FFu);  // NowColor's layout colour, red
   Move(100, 40);
   Release(300, 300);
-  ASSERT_EQ(editor->lines.size(), 1u);
-  EXPECT_EQ(editor->lines[0]->EndX, 100);
-  EXPECT_EQ(editor->lines[0]->EndY, 40);
+  ASSERT_EQ(editor->doc.Lines().size(), 1u);
+  EXPECT_EQ(editor->doc.Lines()[0]->EndX, 100);
+  EXPECT_EQ(editor->doc.Lines()[0]->EndY, 40);
   EXPECT_FALSE(editor->dragging);
 }
 
 TEST_F(PointerLine, Release_Should_DropRecord_When_StartEqualsEnd) {
   Click(10, 10);
-  EXPECT_TRUE(editor->lines.empty());
+  EXPECT_TRUE(editor->doc.Lines().empty());
   Press(20, 20);
   Move(40, 40);
   Move(20, 20);
   Release(20, 20);
-  EXPECT_TRUE(editor->lines.empty());
+  EXPECT_TRUE(editor->doc.Lines().empty());
   Drag(5, 5, 5, 6);
-  EXPECT_EQ(editor->lines.size(), 1u);
+  EXPECT_EQ(editor->doc.Lines().size(), 1u);
 }
 
 TEST_F(PointerLine, Release_Should_KeepEndOutsidePicture_When_DragLeavesIt) {
   Press(100, 100);
   Move(-50, 700);
   Release(-50, 700);
-  ASSERT_EQ(editor->lines.size(), 1u);
-  EXPECT_EQ(editor->lines[0]->EndX, -50);
-  EXPECT_EQ(editor->lines[0]->EndY, 700);
+  ASSERT_EQ(editor->doc.Lines().size(), 1u);
+  EXPECT_EQ(editor->doc.Lines()[0]->EndX, -50);
+  EXPECT_EQ(editor->doc.Lines()[0]->EndY, 700);
   EXPECT_EQ(Px(100, 100), kRed);
   EXPECT_EQ(Px(25, 400), kRed);
 }
@@ -216,7 +216,7 @@ protected:
 TEST_F(PointerSelect, Drag_Should_MoveLineByTotalDisplacement_OverSeveralMoves) {
   LineRecord& line = AddLine({100, 100, 200, 150, 5, kRed, false});
   Press(150, 125);
-  ASSERT_EQ(editor->selectedLine, &line);
+  ASSERT_EQ(editor->doc.SelectedLine(), &line);
   Move(160, 120);
   Move(175, 118);
   Move(172, 116);
@@ -226,7 +226,7 @@ TEST_F(PointerSelect, Drag_Should_MoveLineByTotalDisplacement_OverSeveralMoves) 
   EXPECT_EQ(line.EndX, 230);
   EXPECT_EQ(line.StartY, 90);
   EXPECT_EQ(line.EndY, 140);
-  EXPECT_EQ(editor->selectedLine, &line);
+  EXPECT_EQ(editor->doc.SelectedLine(), &line);
 }
 
 TEST_F(PointerSelect, Click_Should_LeaveLineSelected_AndDrawItInverted) {
@@ -234,7 +234,7 @@ TEST_F(PointerSelect, Click_Should_LeaveLineSelected_AndDrawItInverted) {
   Press(200, 101);
   EXPECT_EQ(Px(200, 100), kRed);  // the press does not compose the selected form
   Release(200, 101);
-  EXPECT_EQ(editor->selectedLine, &line);
+  EXPECT_EQ(editor->doc.SelectedLine(), &line);
   EXPECT_EQ(Px(200, 100), 0u);
   EXPECT_FALSE(editor->dragging);
 }
@@ -242,10 +242,10 @@ TEST_F(PointerSelect, Click_Should_LeaveLineSelected_AndDrawItInverted) {
 TEST_F(PointerSelect, Press_Should_ClearSelection_When_NothingHit) {
   LineRecord& line = AddLine({100, 100, 300, 100, 5, kRed, false});
   Click(200, 100);
-  ASSERT_EQ(editor->selectedLine, &line);
+  ASSERT_EQ(editor->doc.SelectedLine(), &line);
   editor->InsText.SetText("typed");
   Press(400, 400);
-  EXPECT_EQ(editor->selectedLine, nullptr);
+  EXPECT_EQ(editor->doc.SelectedLine(), nullptr);
   EXPECT_EQ(editor->InsText.Text(), "");
   EXPECT_FALSE(editor->TextOKButton.Enabled());
   EXPECT_FALSE(editor->dragging);
@@ -258,7 +258,7 @@ TEST_F(PointerSelect, Drag_Should_MoveLabel_AndShowFrameFromFirstMove) {
   TMoji& label = PlaceLabel(50, 60, "      ", 0x00FF00);
   Tool(TScrivletForm1::kSelect1);
   Press(52, 62);
-  ASSERT_EQ(editor->selectedText, &label);
+  ASSERT_EQ(editor->doc.SelectedText(), &label);
   EXPECT_EQ(Px(50, 60), 0x00FF00u);  // no frame yet
   Move(62, 57);
   EXPECT_EQ(label.X, 60);
@@ -271,7 +271,7 @@ class PointerGesture : public PictureTest {};
 
 TEST_F(PointerGesture, OtherButtons_Should_ChangeNothing) {
   Tool(TScrivletForm1::kLine1);
-  editor->modified = false;
+  editor->doc.SetModified(false);
   editor->ActSave.SetEnabled(false);
   editor->PB1.SetPopupMenu(nullptr);  // no context menu loop in a test
   SendMessageA(Picture(), WM_RBUTTONDOWN, MK_RBUTTON, At(10, 10));
@@ -281,47 +281,47 @@ TEST_F(PointerGesture, OtherButtons_Should_ChangeNothing) {
   SendMessageA(Picture(), WM_MOUSEMOVE, MK_MBUTTON, At(30, 30));
   SendMessageA(Picture(), WM_MBUTTONUP, 0, At(30, 30));
   editor->PB1.SetPopupMenu(editor->PopupMenu2.get());
-  EXPECT_FALSE(editor->modified);
+  EXPECT_FALSE(editor->doc.Modified());
   EXPECT_FALSE(editor->ActSave.Enabled());
   EXPECT_FALSE(editor->dragging);
-  EXPECT_TRUE(editor->lines.empty());
+  EXPECT_TRUE(editor->doc.Lines().empty());
 }
 
 TEST_F(PointerGesture, Release_Should_DoNothing_WithoutPress) {
   for (const char* tool : {TScrivletForm1::kLine1, TScrivletForm1::kText1, TScrivletForm1::kSelect1}) {
     Tool(tool);
-    editor->modified = false;
     AddLine({5, 5, 5, 5, 5, kRed, false});  // a zero-length record made by nobody's press
+    editor->doc.SetModified(false);
     Release(30, 30);
-    EXPECT_EQ(editor->lines.size(), 1u) << tool;
+    EXPECT_EQ(editor->doc.Lines().size(), 1u) << tool;
     EXPECT_EQ(editor->textPoint.x, 0) << tool;
     EXPECT_NE(editor->toolMode, kToolTextPoint) << tool;
-    EXPECT_FALSE(editor->modified) << tool;
-    editor->lines.clear();
+    EXPECT_FALSE(editor->doc.Modified()) << tool;
+    editor->doc.ClearAnnotations();
   }
 }
 
 TEST_F(PointerGesture, Press_Should_OnlyMarkModified_When_NoTool) {
-  editor->modified = false;
+  editor->doc.SetModified(false);
   editor->ActSave.SetEnabled(false);
   Press(10, 10);
   Move(20, 20);
   Release(20, 20);
-  EXPECT_TRUE(editor->modified);
+  EXPECT_TRUE(editor->doc.Modified());
   EXPECT_TRUE(editor->ActSave.Enabled());
   EXPECT_FALSE(editor->dragging);
   EXPECT_EQ(editor->toolMode, kToolNone);
-  EXPECT_TRUE(editor->lines.empty());
+  EXPECT_TRUE(editor->doc.Lines().empty());
 }
 
 TEST_F(PointerGesture, Pick_Should_TakeRedPixelAndInvertFrame) {
   UsePicture(64, 48, [](int x, int) { return x < 32 ? kRed : kWhite; });
   Tool(TScrivletForm1::kSpoide1);
-  editor->modified = false;
+  editor->doc.SetModified(false);
   Press(5, 5);
   EXPECT_EQ(editor->NowColor.GetColor(), 0x0000FFu);
   EXPECT_EQ(editor->NBK.GetColor(), 0xFFFF00u);
-  EXPECT_TRUE(editor->modified);
+  EXPECT_TRUE(editor->doc.Modified());
   EXPECT_FALSE(editor->dragging);
   EXPECT_EQ(editor->toolMode, kToolPick);
   Release(5, 5);

@@ -269,7 +269,7 @@ TEST_F(PrintCommand, Print_Should_HandOverHeaderAndPixelsOfComposedPicture) {
   editor->Select2Click();
   editor->PB1MouseDown(qtk::MouseButton::Left, 16, 11);
   editor->PB1MouseUp(qtk::MouseButton::Left, 16, 11);
-  ASSERT_NE(editor->selectedLine, nullptr);
+  ASSERT_NE(editor->doc.SelectedLine(), nullptr);
 
   RunPrint();
   const StretchCall& s = g_fake.stretch;
@@ -299,7 +299,7 @@ TEST_F(PrintCommand, Print_Should_HandOverHeaderAndPixelsOfComposedPicture) {
     EXPECT_EQ(row[111], 0) << "padding of row " << y;
   }
   EXPECT_EQ(mismatches, 0);
-  EXPECT_NE(PixelAt(editor->composedImage, 16, 11), PixelAt(editor->baseImage, 16, 11));
+  EXPECT_NE(PixelAt(editor->composedImage, 16, 11), PixelAt(editor->doc.Base(), 16, 11));
 }
 
 TEST_F(PrintCommand, Print_Should_ChangeNothing_When_DialogCancelled) {
@@ -318,14 +318,14 @@ TEST_F(PrintCommand, Print_Should_LeaveDocumentAndFocus_As_TheyWere) {
   editor->Show();
   SetForegroundWindow(editor->Handle());
   editor->InsText.SetFocus();
-  editor->modified = true;
+  editor->doc.SetModified(true);
   editor->ActSave.SetEnabled(false);
-  std::string name = editor->fileName, caption = editor->Text();
+  std::string name = editor->doc.FileName(), caption = editor->Text();
   RunPrint();
   EXPECT_EQ(g_fake.calls, kOnePageJob);
-  EXPECT_TRUE(editor->modified);
+  EXPECT_TRUE(editor->doc.Modified());
   EXPECT_FALSE(editor->ActSave.Enabled());
-  EXPECT_EQ(editor->fileName, name);
+  EXPECT_EQ(editor->doc.FileName(), name);
   EXPECT_EQ(editor->Text(), caption);
   EXPECT_TRUE(editor->InsText.Focused());
   EXPECT_EQ(editor->composedImage.Width(), 20);

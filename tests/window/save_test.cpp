@@ -140,7 +140,7 @@ protected:
     std::string source = picture.File("source.bmp");
     WriteFile(source, MakeBmp24(37, 23, Checker));
     editor->LoadPicture(source);
-    editor->fileName.clear();
+    editor->doc.SetFileName("");
     Pump();
   }
   void TearDown() override {
@@ -153,7 +153,7 @@ protected:
 
 TEST_F(SaveTest, SaveBitmap_Should_WriteExactHeaderAndRowsBottomUp) {
   std::string path = dir.File("out.bmp");
-  editor->fileName = path;
+  editor->doc.SetFileName(path);
   editor->SaveBitmap();
   std::string data = ReadFileBytes(path);
   const uint32_t stride = 37 * 3 + 1;  // 111 bytes padded to 112
@@ -170,13 +170,13 @@ TEST_F(SaveTest, SaveBitmap_Should_WriteExactHeaderAndRowsBottomUp) {
       EXPECT_EQ(c, Checker(x, y)) << x << "," << y;
     }
   EXPECT_EQ(editor->Text(), "　Quillora　　out.bmp");
-  EXPECT_FALSE(editor->modified);
+  EXPECT_FALSE(editor->doc.Modified());
   EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"out.bmp"});
 }
 
 TEST_F(SaveTest, SaveJpeg_Should_WriteBaselineQuality90ColourPicture) {
   std::string path = dir.File("out.jpg");
-  editor->fileName = path;
+  editor->doc.SetFileName(path);
   editor->SaveJpeg();
   std::string data = ReadFileBytes(path);
   JpegFacts facts = Inspect(data);
@@ -193,27 +193,19 @@ TEST_F(SaveTest, SaveJpeg_Should_WriteBaselineQuality90ColourPicture) {
   EXPECT_EQ(decoded.Width(), 37);
   EXPECT_EQ(decoded.Height(), 23);
   EXPECT_EQ(editor->Text(), "　Quillora　　out.jpg");
-  EXPECT_FALSE(editor->modified);
+  EXPECT_FALSE(editor->doc.Modified());
 }
 
 TEST_F(SaveTest, SaveJpeg_Should_DrawTheAnnotationsIntoTheFile) {
-  editor->baseImage.SetSize(64, 48);
-  editor->baseImage.GetCanvas().SetBrushColor(qtk::clWhite);
-  editor->baseImage.GetCanvas().FillRect(RECT{0, 0, 64, 48});
+  qtk::Bitmap white(64, 48);
+  editor->doc.ReplacePicture(white, false, "", true);
   editor->composedImage.SetSize(64, 48);
-  auto line = std::make_unique<LineRecord>();
-  line->StartX = 0;
-  line->StartY = 24;
-  line->EndX = 63;
-  line->EndY = 24;
-  line->Width = 5;
-  line->Color = qtk::clRed;
-  editor->lines.push_back(std::move(line));
-  editor->ComposePicture();
-  editor->fileName = dir.File("line.jpeg");
+  editor->doc.AddLine(LineRecord{0, 24, 63, 24, 5, qtk::clRed, false});
+  editor->ComposeFull();
+  editor->doc.SetFileName(dir.File("line.jpeg"));
   editor->SaveJpeg();
   qtk::Bitmap decoded;
-  DecodeJpeg(ReadFileBytes(editor->fileName), decoded);
+  DecodeJpeg(ReadFileBytes(editor->doc.FileName()), decoded);
   uint32_t onLine = PixelAt(decoded, 32, 24), away = PixelAt(decoded, 32, 5);
   EXPECT_GT(onLine & 0xFF, 200u);
   EXPECT_LT((onLine >> 8) & 0xFF, 60u);
@@ -224,7 +216,7 @@ TEST_F(SaveTest, SaveJpeg_Should_WriteEmptyFile_When_PictureHasNoPixels) {
   std::string path = dir.File("empty.jpg");
   WriteFile(path, "old contents");
   editor->composedImage.SetSize(0, 0);
-  editor->fileName = path;
+  editor->doc.SetFileName(path);
   editor->SaveJpeg();
   EXPECT_NE(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(ReadFileBytes(path), "");
@@ -234,14 +226,14 @@ TEST_F(SaveTest, ActSave_Should_ChooseFormatByExtension_WithoutDialog) {
   int dialogs = 0;
   qtk::SavePictureDialog::hook = [&](qtk::SavePictureDialog&) { return ++dialogs, false; };
   for (const char* name : {"a.JPG", "b.Jpeg", "c.BMP", "d.jpeg", "e.bmp"}) {
-    editor->fileName = dir.File(name);
-    editor->modified = true;
+    editor->doc.SetFileName(dir.File(name));
+    editor->doc.SetModified(true);
     editor->ActSaveExecute();
-    std::string data = ReadFileBytes(editor->fileName);
+    std::string data = ReadFileBytes(editor->doc.FileName());
     std::string ext = std::string(name).substr(std::string(name).find('.'));
     bool bmp = ext == ".BMP" || ext == ".bmp";
     EXPECT_EQ(data.substr(0, 2), bmp ? "BM" : "\xFF\xD8") << name;
-    EXPECT_FALSE(editor->modified);
+    EXPECT_FALSE(editor->doc.Modified());
     EXPECT_TRUE(editor->ActSave.Enabled());
     EXPECT_TRUE(editor->FColorButton.Focused());
   }
@@ -252,13 +244,13 @@ TEST_F(SaveTest, ActSave_Should_OpenDialog_When_NameIsMetafileBlankOrWithoutDot)
   int dialogs = 0;
   qtk::SavePictureDialog::hook = [&](qtk::SavePictureDialog&) { return ++dialogs, false; };
   for (std::string name : {dir.File("pic.wmf"), std::string(), dir.File("nodot")}) {
-    editor->fileName = name;
-    editor->modified = true;
+    editor->doc.SetFileName(name);
+    editor->doc.SetModified(true);
     editor->ActSave.SetEnabled(true);
     editor->ActSaveExecute();
     EXPECT_FALSE(editor->ActSave.Enabled()) << "a cancelled save-as disables it";
-    EXPECT_TRUE(editor->modified);
-    EXPECT_EQ(editor->fileName, name);
+    EXPECT_TRUE(editor->doc.Modified());
+    EXPECT_EQ(editor->doc.FileName(), name);
   }
   EXPECT_EQ(dialogs, 3);
   EXPECT_TRUE(FilesIn(dir.Path()).empty());
@@ -284,7 +276,7 @@ TEST_F(SaveTest, SaveAs_Should_RememberTypeAndDefaultExtension_AndOpenWithEmptyN
   EXPECT_EQ(seen[0].defaultExt, "bmp");
   EXPECT_EQ(seen[0].fileName, "");
   EXPECT_EQ(ReadFileBytes(answerPath).substr(0, 2), "\xFF\xD8");
-  EXPECT_EQ(editor->fileName, answerPath);
+  EXPECT_EQ(editor->doc.FileName(), answerPath);
   EXPECT_FALSE(editor->ActSave.Enabled());
 
   answerIndex = 3;
@@ -307,7 +299,7 @@ TEST_F(SaveTest, SaveAs_Should_WriteChosenTypeWhateverTheName_ThenNameDecides) {
     d.fileName = dir.File("a.jpg");
     return true;
   };
-  editor->modified = true;
+  editor->doc.SetModified(true);
   editor->ActSaveAsExecute();
   EXPECT_EQ(ReadFileBytes(dir.File("a.jpg")).substr(0, 2), "BM");
   EXPECT_EQ(editor->Text(), "　Quillora　　a.jpg");
@@ -318,7 +310,7 @@ TEST_F(SaveTest, SaveAs_Should_WriteChosenTypeWhateverTheName_ThenNameDecides) {
 TEST_F(SaveTest, Save_Should_ReplaceExistingFileWithoutQuestion) {
   std::string path = dir.File("old.bmp");
   WriteFile(path, std::string(5000, 'x'));
-  editor->fileName = path;
+  editor->doc.SetFileName(path);
   editor->ActSaveExecute();
   EXPECT_EQ(ReadFileBytes(path).substr(0, 2), "BM");
   EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"old.bmp"});
@@ -331,8 +323,8 @@ TEST_F(SaveFailure, ReadOnlyTarget_Should_KeepOldFileAndState) {
   std::string path = dir.File("locked.bmp");
   WriteFile(path, "precious");
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
-  editor->fileName = path;
-  editor->modified = true;
+  editor->doc.SetFileName(path);
+  editor->doc.SetModified(true);
   std::string caption = editor->Text();
   std::string message = SaveError([&] { editor->ActSaveExecute(); });
   EXPECT_EQ(message.rfind("ファイル\"" + path + "\".", 0), 0u) << message;
@@ -340,14 +332,14 @@ TEST_F(SaveFailure, ReadOnlyTarget_Should_KeepOldFileAndState) {
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(ReadFileBytes(path), "precious");
   EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"locked.bmp"});
-  EXPECT_TRUE(editor->modified);
+  EXPECT_TRUE(editor->doc.Modified());
   EXPECT_EQ(editor->Text(), caption);
   EXPECT_TRUE(editor->ActSave.Enabled());
 }
 
 TEST_F(SaveFailure, MissingFolder_Should_ReportCreationWithFullPath) {
   std::string path = dir.File("no\\such\\folder\\x.jpg");
-  editor->fileName = path;
+  editor->doc.SetFileName(path);
   std::string message = SaveError([&] { editor->SaveJpeg(); });
   EXPECT_EQ(message.rfind("ファイル\"" + path + "\".", 0), 0u) << message;
   EXPECT_NE(message.find("を作成できません"), std::string::npos);
@@ -367,12 +359,12 @@ TEST_F(SaveFailure, SaveAs_Should_KeepNameAndLeaveSaveEnabled_When_WriteFails) {
     d.fileName = bad;
     return true;
   };
-  std::string before = editor->fileName;
-  editor->modified = true;
+  std::string before = editor->doc.FileName();
+  editor->doc.SetModified(true);
   SaveError([&] { editor->ActSaveAsExecute(); });
   EXPECT_TRUE(editor->ActSave.Enabled());
-  EXPECT_EQ(editor->fileName, before);
-  EXPECT_TRUE(editor->modified);
+  EXPECT_EQ(editor->doc.FileName(), before);
+  EXPECT_TRUE(editor->doc.Modified());
   EXPECT_EQ(editor->SavePictureDialog1.defaultExt, "bmp");
 }
 
@@ -389,20 +381,20 @@ TEST_F(SaveFailure, FullDisk_Should_KeepOldFileAndLeaveNoPartialFile) {
   uint32_t seed = 12345;
   for (size_t i = 0; i < editor->composedImage.Stride() * 2000; ++i)
     editor->composedImage.Bits()[i] = uint8_t((seed = seed * 1103515245u + 12345u) >> 24);
-  editor->fileName = path;
-  editor->modified = true;
+  editor->doc.SetFileName(path);
+  editor->doc.SetModified(true);
   std::string message = SaveError([&] { editor->SaveBitmap(); });
   EXPECT_FALSE(message.empty());
   EXPECT_EQ(ReadFileBytes(path), old);
-  editor->fileName = full + "\\quillora-full-test.jpg";
-  WriteFile(editor->fileName, old);
+  editor->doc.SetFileName(full + "\\quillora-full-test.jpg");
+  WriteFile(editor->doc.FileName(), old);
   SaveError([&] { editor->SaveJpeg(); });
-  EXPECT_EQ(ReadFileBytes(editor->fileName), old);
+  EXPECT_EQ(ReadFileBytes(editor->doc.FileName()), old);
   std::vector<std::string> left = FilesIn(full);
   DeleteFileA(path.c_str());
-  DeleteFileA(editor->fileName.c_str());
+  DeleteFileA(editor->doc.FileName().c_str());
   EXPECT_EQ(left, (std::vector<std::string>{"quillora-full-test.bmp", "quillora-full-test.jpg"}));
-  EXPECT_TRUE(editor->modified);
+  EXPECT_TRUE(editor->doc.Modified());
 }
 
 class SaveClose : public SaveTest {
@@ -412,7 +404,7 @@ protected:
 };
 
 TEST_F(SaveClose, Close_Should_EndAtOnceWithoutBox_When_NotModified) {
-  editor->modified = false;
+  editor->doc.SetModified(false);
   CloseEditor();
   EXPECT_TRUE(boxes.boxes.empty());
   EXPECT_EQ(launcherCloses, 1);
@@ -420,8 +412,8 @@ TEST_F(SaveClose, Close_Should_EndAtOnceWithoutBox_When_NotModified) {
 }
 
 TEST_F(SaveClose, Close_Should_AskTheQuestion_AndStayOpen_When_Cancelled) {
-  editor->fileName = "C:\\pics\\shot.bmp";
-  editor->modified = true;
+  editor->doc.SetFileName("C:\\pics\\shot.bmp");
+  editor->doc.SetModified(true);
   boxes.answer = [](const ShownBox&) { return IDCANCEL; };
   CloseEditor();
   ASSERT_EQ(boxes.boxes.size(), 1u);
@@ -432,11 +424,11 @@ TEST_F(SaveClose, Close_Should_AskTheQuestion_AndStayOpen_When_Cancelled) {
   EXPECT_EQ(launcherCloses, 0);
   EXPECT_TRUE(editor->Visible());
   EXPECT_TRUE(editor->FColorButton.Focused());
-  EXPECT_TRUE(editor->modified);
+  EXPECT_TRUE(editor->doc.Modified());
 }
 
 TEST_F(SaveClose, Close_Should_NamePicture_ForFreshCapture) {
-  editor->modified = true;
+  editor->doc.SetModified(true);
   boxes.answer = [](const ShownBox&) { return IDNO; };
   CloseEditor();
   ASSERT_EQ(boxes.boxes.size(), 1u);
@@ -446,8 +438,8 @@ TEST_F(SaveClose, Close_Should_NamePicture_ForFreshCapture) {
 }
 
 TEST_F(SaveClose, Yes_Should_SaveSilentlyAndEnd_When_NameIsJpeg) {
-  editor->fileName = dir.File("x.jpeg");
-  editor->modified = true;
+  editor->doc.SetFileName(dir.File("x.jpeg"));
+  editor->doc.SetModified(true);
   boxes.answer = [](const ShownBox&) { return IDYES; };
   CloseEditor();
   EXPECT_EQ(boxes.boxes.size(), 1u);
@@ -456,7 +448,7 @@ TEST_F(SaveClose, Yes_Should_SaveSilentlyAndEnd_When_NameIsJpeg) {
 }
 
 TEST_F(SaveClose, Yes_Should_StayOpen_When_SaveDialogIsCancelled) {
-  editor->modified = true;
+  editor->doc.SetModified(true);
   int dialogs = 0;
   qtk::SavePictureDialog::hook = [&](qtk::SavePictureDialog&) { return ++dialogs, false; };
   boxes.answer = [](const ShownBox&) { return IDYES; };
@@ -464,13 +456,13 @@ TEST_F(SaveClose, Yes_Should_StayOpen_When_SaveDialogIsCancelled) {
   EXPECT_EQ(dialogs, 1);
   EXPECT_EQ(launcherCloses, 0);
   EXPECT_TRUE(editor->Visible());
-  EXPECT_TRUE(editor->modified);
+  EXPECT_TRUE(editor->doc.Modified());
   EXPECT_TRUE(editor->FColorButton.Focused());
 }
 
 TEST_F(SaveClose, Yes_Should_ShowErrorAndStayOpen_When_SaveFails) {
-  editor->fileName = dir.File("missing\\x.bmp");
-  editor->modified = true;
+  editor->doc.SetFileName(dir.File("missing\\x.bmp"));
+  editor->doc.SetModified(true);
   boxes.answer = [](const ShownBox& b) { return b.caption == "確認" ? IDYES : IDOK; };
   CloseEditor();
   ASSERT_EQ(boxes.boxes.size(), 2u);
@@ -502,7 +494,7 @@ TEST_F(SaveClose, QuestionBox_Should_HaveJapaneseButtons_AndEscapeCancels) {
     watcher.join();
     return answer;
   };
-  editor->modified = true;
+  editor->doc.SetModified(true);
   CloseEditor();
   EXPECT_EQ(labels, (std::vector<std::string>{"はい(&Y)", "いいえ(&N)", "キャンセル"}));
   EXPECT_EQ(launcherCloses, 0);

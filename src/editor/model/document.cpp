@@ -1,0 +1,174 @@
+// The document model and its history of steps.
+#include "editor/model/document.h"
+
+#include <algorithm>
+
+#include "editor/model/commands.h"
+
+namespace quillora {
+
+Document::Document() = default;
+Document::~Document() = default;
+
+void Document::Select(LineRecord* line) {
+  selectedLine_ = line;
+  selectedText_ = nullptr;
+}
+
+void Document::Select(TMoji* label) {
+  selectedLine_ = nullptr;
+  selectedText_ = label;
+}
+
+void Document::Deselect() {
+  selectedLine_ = nullptr;
+  selectedText_ = nullptr;
+}
+
+LineRecord& Document::AddLine(const LineRecord& line, size_t index) {
+  auto record = std::make_unique<LineRecord>(line);
+  LineRecord& added = *record;
+  Do(MakeInsert(std::move(record), std::min(index, lines_.size())), false);
+  return added;
+}
+
+TMoji& Document::AddText(const TMoji& label) {
+  auto made = std::make_unique<TMoji>(label);
+  TMoji& added = *made;
+  Do(MakeInsert(std::move(made), texts_.size()), false);
+  return added;
+}
+
+void Document::ChangeLine(const LineRecord& line, const LineRecord& to) {
+  if (auto command = MakeChange(lines_, line, to)) Do(std::move(command), false);
+}
+
+void Document::ChangeText(const TMoji& label, const TMoji& to) {
+  if (auto command = MakeChange(texts_, label, to)) Do(std::move(command), false);
+}
+
+void Document::Remove(const LineRecord& line) {
+  if (auto command = MakeRemove(lines_, line)) Do(std::move(command), false);
+}
+
+void Document::Remove(const TMoji& label) {
+  if (auto command = MakeRemove(texts_, label)) Do(std::move(command), false);
+}
+
+void Document::ClearAnnotations() {
+  if (lines_.empty() && texts_.empty()) return;
+  Do(MakeClear(), false);
+}
+
+void Document::ReplacePicture(qtk::Bitmap& with, bool keepMarks, std::string fileName,
+                              bool modified) {
+  Do(MakeReplace(with, keepMarks, std::move(fileName)), true);
+  modified_ = modified;
+}
+
+void Document::Do(std::unique_ptr<Command> command, bool replacesPicture) {
+  command->Apply(*this);
+  BeginStep();
+  open_->replacesPicture |= replacesPicture;
+  if (open_->commands.empty() || !open_->commands.back()->Absorb(*command))
+    open_->commands.push_back(std::move(command));
+  EndStep();
+}
+
+void Document::BeginStep() {
+  if (depth_++ > 0) return;
+  open_ = std::make_unique<Step>();
+  open_->modifiedBefore = modified_;
+}
+
+void Document::EndStep() {
+  if (depth_ == 0 || --depth_ > 0) return;
+  std::unique_ptr<Step> step = std::move(open_);
+  if (step->commands.empty()) return;
+  // A change of the lines or labels is a change to save; a new picture brings its own flag.
+  if (!step->replacesPicture) modified_ = true;
+  step->modifiedAfter = modified_;
+  steps_.erase(steps_.begin() + static_cast<ptrdiff_t>(cursor_), steps_.end());
+  steps_.push_back(std::move(*step));
+  ++cursor_;
+  Trim();
+}
+
+void Document::CancelStep() {
+  if (depth_ == 0) return;
+  depth_ = 0;
+  std::unique_ptr<Step> step = std::move(open_);
+  for (auto it = step->commands.rbegin(); it != step->commands.rend(); ++it) (*it)->Revert(*this);
+}
+
+size_t Document::Step::PictureBytes() const {
+  size_t bytes = 0;
+  for (const auto& c : commands) bytes += c->PictureBytes();
+  return bytes;
+}
+
+size_t Document::HeldPictureBytes() const {
+  size_t bytes = 0;
+  for (const Step& s : steps_)
+    if (s.replacesPicture) bytes += s.PictureBytes();
+  return bytes;
+}
+
+// The oldest steps leave first: a step can only be undone after every later one, so whatever
+// lies below a step that left could never be reached again.
+void Document::Trim() {
+  while (steps_.size() > kMaxSteps && cursor_ > 0) {
+    steps_.pop_front();
+    --cursor_;
+  }
+  const size_t budget = std::max(kPictureFloor, kPictureFrames * base_.Stride() *
+                                                    static_cast<size_t>(base_.Height()));
+  while (HeldPictureBytes() > budget && cursor_ > 0) {
+    steps_.pop_front();
+    --cursor_;
+  }
+  while (HeldPictureBytes() > budget && cursor_ < steps_.size()) steps_.pop_back();
+}
+
+bool Document::Undo() {
+  if (depth_ > 0) {
+    depth_ = 1;
+    EndStep();
+  }
+  if (cursor_ == 0) return false;
+  Step& step = steps_[--cursor_];
+  for (auto it = step.commands.rbegin(); it != step.commands.rend(); ++it) (*it)->Revert(*this);
+  modified_ = step.replacesPicture ? step.modifiedBefore : true;
+  SelectAfter(step, false);
+  return true;
+}
+
+bool Document::Redo() {
+  if (depth_ > 0) {
+    depth_ = 1;
+    EndStep();
+  }
+  if (cursor_ == steps_.size()) return false;
+  Step& step = steps_[cursor_++];
+  for (auto& command : step.commands) command->Apply(*this);
+  modified_ = step.replacesPicture ? step.modifiedAfter : true;
+  SelectAfter(step, true);
+  return true;
+}
+
+void Document::SelectAfter(const Step& step, bool applied) {
+  Deselect();
+  touchedLine_ = nullptr;
+  touchedText_ = nullptr;
+  for (auto it = step.commands.rbegin(); it != step.commands.rend(); ++it) {
+    const void* touched = (*it)->Touched(applied);
+    if (!touched) continue;
+    for (const auto& line : lines_)
+      if (line.get() == touched) touchedLine_ = line.get();
+    for (const auto& label : texts_)
+      if (label.get() == touched) touchedText_ = label.get();
+    if (touchedLine_ || touchedText_) return;
+  }
+}
+
+}  // namespace quillora

@@ -1,0 +1,149 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "annotations/logic/line_record.h"
+#include "annotations/moji.h"
+#include "toolkit/bitmap.h"
+
+namespace quillora {
+
+using LineList = std::vector<std::unique_ptr<LineRecord>>;
+using TextList = std::vector<std::unique_ptr<TMoji>>;
+
+class Document;
+
+// One change of the document. It remembers what it needs to go both ways: Apply makes the change
+// (again), Revert takes it back. Commands of the history only ever run in order, so Revert finds
+// the document exactly as Apply left it.
+class Command {
+public:
+  virtual ~Command() = default;
+  virtual void Apply(Document& doc) = 0;
+  virtual void Revert(Document& doc) = 0;
+  // Bytes of picture the command holds (a replaced picture), for the history's budget.
+  virtual size_t PictureBytes() const { return 0; }
+  // True when it took a following change into itself (successive moves of one annotation).
+  virtual bool Absorb(Command& next) { return false; }
+  // The annotation the change left in a list (applied or reverted), which a view may select.
+  virtual const void* Touched(bool applied) const { return nullptr; }
+};
+
+// The document without a window: base picture, line and label lists, selection, current file
+// name and modified flag. Every change that can be undone goes through a command; the selection,
+// the flag and the name after a save are the view's to set directly, outside the history.
+class Document {
+public:
+  Document();
+  ~Document();
+  Document(const Document&) = delete;
+  Document& operator=(const Document&) = delete;
+
+  // --- what the document holds ---
+  const qtk::Bitmap& Base() const { return base_; }
+  const LineList& Lines() const { return lines_; }
+  const TextList& Texts() const { return texts_; }
+  LineRecord* SelectedLine() const { return selectedLine_; }
+  TMoji* SelectedText() const { return selectedText_; }
+  const std::string& FileName() const { return fileName_; }
+  bool Modified() const { return modified_; }
+  // Counts exchanges of the base picture: a view that saw another number draws everything.
+  uint64_t PictureVersion() const { return pictureVersion_; }
+
+  // --- outside the history ---
+  void Select(LineRecord* line);
+  void Select(TMoji* label);
+  void Deselect();
+  void SetModified(bool modified) { modified_ = modified; }
+  void SetFileName(std::string name) { fileName_ = std::move(name); }
+
+  // --- changes, one undo step each unless a step is open ---
+  // A new line goes on top of the others, or at `index` in the drawing order.
+  LineRecord& AddLine(const LineRecord& line, size_t index = SIZE_MAX);
+  TMoji& AddText(const TMoji& label);
+  // Takes the record's new fields; a change to the same fields is no change.
+  void ChangeLine(const LineRecord& line, const LineRecord& to);
+  void ChangeText(const TMoji& label, const TMoji& to);
+  void Remove(const LineRecord& line);
+  void Remove(const TMoji& label);
+  void ClearAnnotations();
+  // The picture of `with` becomes the base picture (`with` is left empty). Unless `keepMarks`,
+  // the annotations go too; the file name and flag become those given. Undoing it brings back
+  // the former picture, annotations, name and flag exactly.
+  void ReplacePicture(qtk::Bitmap& with, bool keepMarks, std::string fileName, bool modified);
+
+  // --- steps ---
+  // Changes between BeginStep and EndStep (nested: the outermost pair) are one step; CancelStep
+  // takes back what the open step did and leaves nothing in the history.
+  void BeginStep();
+  void EndStep();
+  void CancelStep();
+  bool StepOpen() const { return depth_ > 0; }
+  // A step open for a scope, closed however the scope is left.
+  class StepScope {
+  public:
+    explicit StepScope(Document& doc) : doc_(doc) { doc_.BeginStep(); }
+    ~StepScope() { doc_.EndStep(); }
+    StepScope(const StepScope&) = delete;
+    StepScope& operator=(const StepScope&) = delete;
+
+  private:
+    Document& doc_;
+  };
+  bool CanUndo() const { return cursor_ > 0 || (open_ && !open_->commands.empty()); }
+  bool CanRedo() const { return cursor_ < steps_.size(); }
+  // Take back or make again one step; false when there is none. Both close an open step first.
+  bool Undo();
+  bool Redo();
+  // What the last undo or redo brought back or changed, when it is in a list (else none): the
+  // annotation a view may select. Undo and redo leave nothing selected themselves.
+  LineRecord* TouchedLine() const { return touchedLine_; }
+  TMoji* TouchedText() const { return touchedText_; }
+  size_t UndoSteps() const { return cursor_; }
+  size_t RedoSteps() const { return steps_.size() - cursor_; }
+  size_t HeldPictureBytes() const;
+
+  static constexpr size_t kMaxSteps = 10000;
+  // Replaced pictures kept: two frames of the current picture, and never less than a floor, so
+  // that a small picture opened over a large one can still be taken back.
+  static constexpr size_t kPictureFrames = 2;
+  static constexpr size_t kPictureFloor = size_t{64} << 20;
+
+  // --- for commands ---
+  struct Access;
+
+private:
+  struct Step {
+    std::vector<std::unique_ptr<Command>> commands;
+    bool replacesPicture = false;
+    // The flag around the step: a step that replaces the picture gives it back exactly.
+    bool modifiedBefore = false, modifiedAfter = false;
+    size_t PictureBytes() const;
+  };
+  void Do(std::unique_ptr<Command> command, bool replacesPicture);
+  void Trim();
+  void SelectAfter(const Step& step, bool applied);
+
+  qtk::Bitmap base_;
+  LineList lines_;
+  TextList texts_;
+  LineRecord* selectedLine_ = nullptr;
+  TMoji* selectedText_ = nullptr;
+  std::string fileName_;
+  bool modified_ = false;
+  uint64_t pictureVersion_ = 0;
+  LineRecord* touchedLine_ = nullptr;
+  TMoji* touchedText_ = nullptr;
+
+  std::deque<Step> steps_;
+  size_t cursor_ = 0;  // steps_[0, cursor_) are applied, the rest undone
+  std::unique_ptr<Step> open_;
+  int depth_ = 0;
+};
+
+}  // namespace quillora
