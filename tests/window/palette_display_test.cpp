@@ -91,6 +91,19 @@ TEST_F(PaletteHints, ToolButtons_Should_PutTheirHintsInPanel0) {
   EXPECT_EQ(MoveOverButton(TScrivletForm1::kText1), "文字を書きます");
 }
 
+// A menu rebuilt on every change of an action keeps its items' ids (new ones each time would,
+// after some 21,500 changes, pass what a 16-bit WM_COMMAND id can reach).
+TEST_F(PaletteHints, MenuItems_Should_KeepTheirIds_AcrossRebuilds) {
+  qtk::Menu& bar = *editor->MainMenu1;
+  const unsigned saveAs = bar.CommandOf("SaveAs1");
+  for (int i = 0; i < 4; ++i) editor->ActFont.SetEnabled(i % 2 != 0);
+  EXPECT_EQ(bar.CommandOf("SaveAs1"), saveAs);
+  int runs = 0;
+  editor->ActSaveAs.onExecute = [&runs] { ++runs; };
+  SendMessageA(editor->Handle(), WM_COMMAND, saveAs, 0);
+  EXPECT_EQ(runs, 1);
+}
+
 TEST_F(PaletteHints, HighlightedMenuItems_Should_PutTheirHintsInPanel0) {
   qtk::Menu& bar = *editor->MainMenu1;
   HWND form = editor->Handle();
