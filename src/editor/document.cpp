@@ -69,7 +69,9 @@ void TScrivletForm1::ActReloadExecute() {
 void TScrivletForm1::SizeToBase() {
   const qtk::Bitmap& base = doc.Base();
   PB1.SetSize(base.Width(), base.Height());
-  // The whole pass that follows writes every pixel: nothing of the old picture is kept.
+  // The whole pass that follows writes every pixel: nothing of the old picture is kept. A frame
+  // that just left the history is taken over rather than a new one made.
+  if (composedImage.Empty()) doc.TakeSpare(composedImage);
   composedImage.Allocate(base.Width(), base.Height());
   ScrollBox1.SetContentSize(base.Width(), base.Height());
   composeAll_ = true;  // a new base picture: the next pass draws everything

@@ -85,13 +85,13 @@ const Kind kKinds[] = {
     {"open", true,
      [](Document& d) {
        qtk::Bitmap p;
-       Picture(p, 20, 10, qtk::clRed);
+       Picture(p, 50, 40, qtk::clRed);
        d.ReplacePicture(p, false, "C:\\b.jpg", false);
      }},
     {"paste", true,
      [](Document& d) {
        qtk::Bitmap p;
-       Picture(p, 25, 15, qtk::clYellow);
+       Picture(p, 45, 35, qtk::clYellow);
        d.ReplacePicture(p, true, d.FileName(), d.Modified());
      }},
     {"capture", true,
@@ -100,7 +100,7 @@ const Kind kKinds[] = {
        qtk::Bitmap blank, shot;
        Picture(blank, 64, 48, qtk::clWhite);
        d.ReplacePicture(blank, false, "", false);
-       Picture(shot, 50, 40, qtk::clGray);
+       Picture(shot, 64, 48, qtk::clGray);
        d.ReplacePicture(shot, true, "", false);
        d.SetModified(true);
      }},
@@ -170,18 +170,21 @@ TEST(DocumentModel, CancelledStep_Should_LeaveNoTrace) {
 
 TEST(DocumentModel, History_Should_KeepWithinItsBudget) {
   Document d;
-  // Pictures: at most two frames of the current picture (here under the floor) are kept; older
-  // steps leave first.
+  // Pictures: at most two frames of the current picture are kept; older steps leave first.
   for (int i = 0; i < 5; ++i) {
     qtk::Bitmap p;
-    Picture(p, 3000, 3000, static_cast<qtk::Color>(i * 0x112233));
+    Picture(p, 100, 100, static_cast<qtk::Color>(i * 0x112233));
     d.ReplacePicture(p, false, "", false);
   }
-  EXPECT_LE(d.HeldPictureBytes(), Document::kPictureFloor);
+  EXPECT_LE(d.HeldPictureBytes(), 2 * d.Base().Stride() * 100);
   EXPECT_EQ(d.UndoSteps(), 2u);
+  // A small picture over them: the one it replaced stays, whatever its size.
+  qtk::Bitmap tiny;
+  Picture(tiny, 10, 10, qtk::clRed);
+  d.ReplacePicture(tiny, false, "", false);
   ASSERT_TRUE(d.Undo());
-  ASSERT_TRUE(d.Undo());
-  EXPECT_FALSE(d.Undo());
+  EXPECT_EQ(d.Base().Width(), 100);
+  EXPECT_FALSE(d.Undo()) << "the older ones left when the small one came";
   // Annotation steps: the last ten thousand.
   for (size_t i = 0; i < Document::kMaxSteps + 5; ++i) d.AddLine({});
   EXPECT_EQ(d.UndoSteps(), Document::kMaxSteps);

@@ -134,6 +134,9 @@ public:
   size_t PictureBytes() const override {
     return picture_.Stride() * static_cast<size_t>(std::max(picture_.Height(), 0));
   }
+  void ReleasePicture(qtk::Bitmap& to) override {
+    if (!picture_.Empty()) to.Swap(picture_);
+  }
 
 private:
   void Exchange(Document& d) {

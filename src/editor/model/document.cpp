@@ -64,6 +64,8 @@ void Document::ReplacePicture(qtk::Bitmap& with, bool keepMarks, std::string fil
                               bool modified) {
   Do(MakeReplace(with, keepMarks, std::move(fileName)), true);
   modified_ = modified;
+  // Within a longer step too: the frame that leaves is there for the view to reuse at once.
+  Trim();
 }
 
 void Document::Do(std::unique_ptr<Command> command, bool replacesPicture) {
@@ -107,8 +109,9 @@ size_t Document::Step::PictureBytes() const {
   return bytes;
 }
 
+// The open step counts as the newest: a picture replaced inside it is held already.
 size_t Document::HeldPictureBytes() const {
-  size_t bytes = 0;
+  size_t bytes = open_ && open_->replacesPicture ? open_->PictureBytes() : 0;
   for (const Step& s : steps_)
     if (s.replacesPicture) bytes += s.PictureBytes();
   return bytes;
@@ -118,16 +121,36 @@ size_t Document::HeldPictureBytes() const {
 // lies below a step that left could never be reached again.
 void Document::Trim() {
   while (steps_.size() > kMaxSteps && cursor_ > 0) {
+    Drop(steps_.front());
     steps_.pop_front();
     --cursor_;
   }
-  const size_t budget = std::max(kPictureFloor, kPictureFrames * base_.Stride() *
-                                                    static_cast<size_t>(base_.Height()));
-  while (HeldPictureBytes() > budget && cursor_ > 0) {
+  const size_t budget = kPictureFrames * base_.Stride() * static_cast<size_t>(base_.Height());
+  auto pictureSteps = [this] {
+    return (open_ && open_->replacesPicture ? 1 : 0) +
+           std::count_if(steps_.begin(), steps_.begin() + static_cast<ptrdiff_t>(cursor_),
+                         [](const Step& s) { return s.replacesPicture; });
+  };
+  while (HeldPictureBytes() > budget && pictureSteps() > 1) {
+    Drop(steps_.front());
     steps_.pop_front();
     --cursor_;
   }
-  while (HeldPictureBytes() > budget && cursor_ < steps_.size()) steps_.pop_back();
+  while (HeldPictureBytes() > budget && cursor_ < steps_.size()) {
+    Drop(steps_.back());
+    steps_.pop_back();
+  }
+}
+
+void Document::Drop(Step& step) {
+  for (auto& command : step.commands) command->ReleasePicture(spare_);
+}
+
+bool Document::TakeSpare(qtk::Bitmap& into) {
+  if (spare_.Empty()) return false;
+  into.Swap(spare_);  // `into` gives what it had, which leaves with the spare
+  qtk::Bitmap().Swap(spare_);
+  return true;
 }
 
 bool Document::Undo() {

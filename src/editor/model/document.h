@@ -28,6 +28,8 @@ public:
   virtual void Revert(Document& doc) = 0;
   // Bytes of picture the command holds (a replaced picture), for the history's budget.
   virtual size_t PictureBytes() const { return 0; }
+  // Hands over the picture it holds as it leaves the history, for reuse.
+  virtual void ReleasePicture(qtk::Bitmap& to) {}
   // True when it took a following change into itself (successive moves of one annotation).
   virtual bool Absorb(Command& next) { return false; }
   // The annotation the change left in a list (applied or reverted), which a view may select.
@@ -107,12 +109,14 @@ public:
   size_t UndoSteps() const { return cursor_; }
   size_t RedoSteps() const { return steps_.size() - cursor_; }
   size_t HeldPictureBytes() const;
+  // The picture of the last step that left the history, for a view to draw into instead of a
+  // new frame (its memory is already in use); false when there is none.
+  bool TakeSpare(qtk::Bitmap& into);
 
   static constexpr size_t kMaxSteps = 10000;
-  // Replaced pictures kept: two frames of the current picture, and never less than a floor, so
-  // that a small picture opened over a large one can still be taken back.
+  // Replaced pictures kept: two frames of the current picture; the last one replaced stays
+  // whatever its size, so that a small picture opened over a large one can be taken back.
   static constexpr size_t kPictureFrames = 2;
-  static constexpr size_t kPictureFloor = size_t{64} << 20;
 
   // --- for commands ---
   struct Access;
@@ -140,7 +144,10 @@ private:
   LineRecord* touchedLine_ = nullptr;
   TMoji* touchedText_ = nullptr;
 
+  void Drop(Step& step);
+
   std::deque<Step> steps_;
+  qtk::Bitmap spare_;
   size_t cursor_ = 0;  // steps_[0, cursor_) are applied, the rest undone
   std::unique_ptr<Step> open_;
   int depth_ = 0;
