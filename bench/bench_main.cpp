@@ -13,6 +13,7 @@
 
 #include "bench/bench.h"
 #include "toolkit/app.h"
+#include "toolkit/metafile.h"
 
 namespace quillora::bench {
 
@@ -38,6 +39,7 @@ void Report(const char* what, double ms, const char* reference, double refMs, do
 }  // namespace quillora::bench
 
 int main(int argc, char** argv) {
+  if (const int code = qtk::RunMetafilePlayerIfAsked(argc, argv); code >= 0) return code;
   qtk::Application::Get().Initialize(GetModuleHandleA(nullptr));
   qtk::Application::Get().SetTitle("Quillora");
   std::vector<std::string> args(argv + 1, argv + argc);

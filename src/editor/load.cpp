@@ -68,12 +68,11 @@ void TScrivletForm1::LoadPicture(const std::string& name) {
     if (jpeg) {
       ReplaceBase([&](qtk::Bitmap& into) { into.ReadJpegFile(name, ScreenIsPaletted()); });
     } else if (wmf) {
-      qtk::Metafile metafile;
-      metafile.LoadFromFile(name);
+      const qtk::MetafileBits metafile = qtk::ReadMetafileFile(name);
       // Drawn over the former picture at the metafile's size, and taken only once played.
       ReplaceBase([&](qtk::Bitmap& into) {
-        into.CopyResized(baseImage, metafile.Width(), metafile.Height());
-        metafile.Play(into.DC(), RECT{0, 0, metafile.Width(), metafile.Height()});
+        into.CopyResized(baseImage, metafile.width, metafile.height);
+        qtk::PlayMetafile(metafile, into);
       });
     } else if (bmp) {
       ReplaceBase([&](qtk::Bitmap& into) { into.ReadBmpFile(name); });

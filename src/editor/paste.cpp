@@ -4,7 +4,6 @@
 #include "editor/editor.h"
 #include "toolkit/clipboard.h"
 #include "toolkit/dialogs.h"
-#include "toolkit/metafile.h"
 
 namespace quillora {
 
@@ -22,9 +21,8 @@ void TScrivletForm1::ActPastExecute() {
     const qtk::ClipboardPicture picture = qtk::ReadClipboardPicture(Handle(), into);
     if (picture.kind == qtk::ClipboardPicture::Kind::Metafile) {
       // Drawn at its own size over the former picture, as opening a metafile file does.
-      qtk::Metafile metafile(picture.metafile, picture.width, picture.height);
-      into.CopyResized(baseImage, metafile.Width(), metafile.Height());
-      metafile.Play(into.DC(), RECT{0, 0, metafile.Width(), metafile.Height()});
+      into.CopyResized(baseImage, picture.width, picture.height);
+      qtk::PlayMetafile(picture.metafile, into);
     }
   });
   Image1.SetSize(baseImage.Width(), baseImage.Height());
