@@ -13,6 +13,8 @@ void Report(const char* what, double ms, const char* reference, double refMs, do
 int RunLoad(const std::vector<std::string>& args);  // bench_load.cpp
 int RunDrag(const std::vector<std::string>& args);  // bench_drag.cpp
 int RunSave(const std::vector<std::string>& args);  // bench_save.cpp
+int RunMetafile(const std::vector<std::string>& args);  // bench_metafile.cpp
+int RunPng(const std::vector<std::string>& args);       // bench_png.cpp
 int Run(const std::vector<std::string>& args);
 
 }  // namespace quillora::bench

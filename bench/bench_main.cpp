@@ -3,6 +3,8 @@
 //   quillora_bench load FILE.jpg FILE.bmp DECODE_MS   JPEG and BMP loading, the whole pass
 //   quillora_bench drag FILE.bmp [FILE8K.bmp]         moving a line over a full document
 //   quillora_bench save FILE.bmp COMPRESS_MS          JPEG and BMP saving
+//   quillora_bench metafile [FILE.wmf]                a metafile through the player process
+//   quillora_bench png [COUNT]                         damaged PNGs through the imaging component
 #include <windows.h>
 
 #include <cstdio>

@@ -76,6 +76,18 @@ std::wstring ThisProgram() {
   return path;
 }
 
+// Players go with this process, however it ends: none is left playing a loop on its own.
+HANDLE PlayersJob() {
+  static const HANDLE job = [] {
+    HANDLE h = CreateJobObjectW(nullptr, nullptr);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (h) SetInformationJobObject(h, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    return h;
+  }();
+  return job;
+}
+
 // Starts the player on the block; its process handle, or null.
 HANDLE StartPlayer(HANDLE section) {
   const std::wstring exe = ThisProgram();
@@ -84,9 +96,11 @@ HANDLE StartPlayer(HANDLE section) {
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
-                      &pi))
+  if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED,
+                      nullptr, nullptr, &si, &pi))
     return nullptr;
+  if (PlayersJob()) AssignProcessToJobObject(PlayersJob(), pi.hProcess);  // fails where jobs cannot nest
+  ResumeThread(pi.hThread);
   CloseHandle(pi.hThread);
   return pi.hProcess;
 }
