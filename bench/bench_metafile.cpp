@@ -95,8 +95,9 @@ int RunMetafile(const std::vector<std::string>& args) {
     DeleteDC(dc);
     DeleteMetaFile(mf);
   });
-  // The former load: the conversion, then the EMF player onto the picture's own surface.
-  const double formerMs = BestOf(5, [&] {
+  // The former load: the conversion, then the EMF player onto the picture's own surface. Not on
+  // a file given from outside: the converter may fault on it (that is why it went).
+  const double formerMs = args.size() > 1 ? 0 : BestOf(5, [&] {
     qtk::Bitmap into(w, h);
     qtk::WindowDC screen(nullptr);
     METAFILEPICT pict{MM_ANISOTROPIC, MulDiv(kUnitsX, 2540, kUnitsPerInch),
@@ -118,9 +119,9 @@ int RunMetafile(const std::vector<std::string>& args) {
 
   std::printf("picture %dx%d, %zu bytes of records\n", w, h, metafile.bytes.size());
   Report("metafile load (LoadPicture)", loadMs, "the goal", 500, 1.0);
-  Report("metafile load (LoadPicture)", loadMs, "former in-process load", formerMs, 1e9);
+  if (formerMs > 0) Report("metafile load (LoadPicture)", loadMs, "former in-process load", formerMs, 1e9);
   Report("  player start and end, 1 x 1", startMs, "in-process playback", inProcessMs, 1e9);
-  Report("  in-process playback", inProcessMs, "former in-process load", formerMs, 1e9);
+  if (formerMs > 0) Report("  in-process playback", inProcessMs, "former in-process load", formerMs, 1e9);
   return 0;
 }
 
