@@ -15,6 +15,8 @@ int RunLoad(const std::vector<std::string>& args);  // bench_load.cpp
 int RunDrag(const std::vector<std::string>& args);  // bench_drag.cpp
 int RunSave(const std::vector<std::string>& args);  // bench_save.cpp
 int RunMemory(const std::vector<std::string>& args);  // bench_load.cpp
+int RunMetafile(const std::vector<std::string>& args);  // bench_metafile.cpp
+int RunPng(const std::vector<std::string>& args);       // bench_png.cpp
 int Run(const std::vector<std::string>& args);
 
 }  // namespace quillora::bench

@@ -99,6 +99,8 @@ int Run(const std::vector<std::string>& args) {
   if (args[0] == "load") return RunLoad(args);
   if (args[0] == "drag") return RunDrag(args);
   if (args[0] == "save") return RunSave(args);
+  if (args[0] == "metafile") return RunMetafile(args);
+  if (args[0] == "png") return RunPng(args);
   std::fprintf(stderr, "unknown benchmark %s\n", args[0].c_str());
   return 2;
 }

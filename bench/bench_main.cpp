@@ -3,6 +3,8 @@
 //   quillora_bench load FILE.jpg FILE.bmp DECODE_MS   JPEG and BMP loading, the whole pass
 //   quillora_bench drag FILE.bmp [FILE8K.bmp]         moving a line over a full document
 //   quillora_bench save FILE.bmp COMPRESS_MS          JPEG and BMP saving
+//   quillora_bench metafile [FILE.wmf]                a metafile through the player process
+//   quillora_bench png [COUNT]                         damaged PNGs through the imaging component
 #include <windows.h>
 
 #include <cstdio>
@@ -13,6 +15,7 @@
 
 #include "bench/bench.h"
 #include "toolkit/app.h"
+#include "toolkit/metafile.h"
 
 namespace quillora::bench {
 
@@ -39,6 +42,7 @@ void Report(const char* what, double ms, const char* reference, double refMs, do
 }  // namespace quillora::bench
 
 int main(int argc, char** argv) {
+  if (const int code = qtk::RunMetafilePlayerIfAsked(argc, argv); code >= 0) return code;
   qtk::Application::Get().Initialize(GetModuleHandleA(nullptr));
   qtk::Application::Get().SetTitle("Quillora");
   std::vector<std::string> args(argv + 1, argv + argc);

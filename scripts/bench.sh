@@ -40,3 +40,14 @@ echo "== drag"
 run drag "$(winpath "$work/frame.bmp")" "$(winpath "$work/frame8k.bmp")"
 echo "== save"
 run save "$(winpath "$work/frame.bmp")" "$encode_ms"
+echo "== metafile"
+run metafile
+# png: seeded damage to PNGs of four kinds (RGB, palette, 16-bit interlaced with alpha, grey).
+if [ ! -f "$work/seed-grey.png" ]; then
+  convert -size 256x192 plasma:fractal -seed 3 -depth 8 "PNG24:$work/seed-rgb.png"
+  convert "$work/seed-rgb.png" -colors 200 "PNG8:$work/seed-palette.png"
+  convert "$work/seed-rgb.png" -alpha set -channel A -evaluate set 60% -depth 16 -interlace PNG "PNG64:$work/seed-deep.png"
+  convert "$work/seed-rgb.png" -colorspace Gray "$work/seed-grey.png"
+fi
+echo "== png"
+run png "${PNG_COUNT:-4000}" $(for k in rgb palette deep grey; do winpath "$work/seed-$k.png"; done)

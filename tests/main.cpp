@@ -3,11 +3,30 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "support/editor_fixture.h"
 #include "support/watchdog.h"
 #include "toolkit/app.h"
+#include "toolkit/metafile.h"
+
+namespace {
+
+// The player the editor starts is this test program; a test can make it fault, hang or stop
+// before it plays through the environment it passes on.
+void PlayerMisbehaves() {
+  char how[16] = {};
+  GetEnvironmentVariableA("QUILLORA_TEST_PLAYER", how, sizeof how);
+  if (std::string(how) == "fault") *reinterpret_cast<volatile int*>(uintptr_t{16}) = 1;
+  if (std::string(how) == "hang") Sleep(INFINITE);
+  if (std::string(how) == "stop") ExitProcess(0);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+  qtk::metafilePlayerStarting = PlayerMisbehaves;
+  if (const int code = qtk::RunMetafilePlayerIfAsked(argc, argv); code >= 0) return code;
   testing::InitGoogleTest(&argc, argv);
   qtk::Application::Get().Initialize(GetModuleHandleA(nullptr));
   qtk::Application::Get().SetTitle("Quillora");

@@ -6,9 +6,12 @@
 #include "editor/editor.h"
 #include "launcher/launcher.h"
 #include "toolkit/app.h"
+#include "toolkit/metafile.h"
 #include "toolkit/screen_copy.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  // Started again as the metafile player: it plays and ends, with no window.
+  if (const int code = qtk::RunMetafilePlayerIfAsked(__argc, __argv); code >= 0) return code;
   qtk::Application& app = qtk::Application::Get();
   app.Initialize(instance);
   app.SetTitle("Quillora");

@@ -76,11 +76,10 @@ void TScrivletForm1::LoadPicture(const std::string& name) {
       read = [&](qtk::Bitmap& into) { into.ReadJpegFile(name, ScreenIsPaletted()); };
     } else if (wmf) {
       read = [&](qtk::Bitmap& into) {
-        qtk::Metafile metafile;
-        metafile.LoadFromFile(name);
+        const qtk::MetafileBits metafile = qtk::ReadMetafileFile(name);
         // Drawn over the former picture at the metafile's size, and taken only once played.
-        into.CopyResized(doc.Base(), metafile.Width(), metafile.Height());
-        metafile.Play(into.DC(), RECT{0, 0, metafile.Width(), metafile.Height()});
+        into.CopyResized(doc.Base(), metafile.width, metafile.height);
+        qtk::PlayMetafile(metafile, into);
       };
     } else if (bmp) {
       read = [&](qtk::Bitmap& into) { into.ReadBmpFile(name); };

@@ -4,7 +4,6 @@
 #include "editor/editor.h"
 #include "toolkit/clipboard.h"
 #include "toolkit/dialogs.h"
-#include "toolkit/metafile.h"
 
 namespace quillora {
 
@@ -23,9 +22,8 @@ void TScrivletForm1::ActPastExecute() {
         const qtk::ClipboardPicture picture = qtk::ReadClipboardPicture(Handle(), into);
         if (picture.kind == qtk::ClipboardPicture::Kind::Metafile) {
           // Drawn at its own size over the former picture, as opening a metafile file does.
-          qtk::Metafile metafile(picture.metafile, picture.width, picture.height);
-          into.CopyResized(doc.Base(), metafile.Width(), metafile.Height());
-          metafile.Play(into.DC(), RECT{0, 0, metafile.Width(), metafile.Height()});
+          into.CopyResized(doc.Base(), picture.width, picture.height);
+          qtk::PlayMetafile(picture.metafile, into);
         }
       },
       true, doc.FileName(), doc.Modified());

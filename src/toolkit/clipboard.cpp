@@ -1,8 +1,11 @@
 #include "toolkit/clipboard.h"
 
+#include <utility>
 #include <vector>
 
 #include "toolkit/error.h"
+#include "toolkit/gdi.h"
+#include "toolkit/logic/metafile_header.h"
 #include "toolkit/metafile.h"
 #include "toolkit/wic_image.h"
 
@@ -29,12 +32,9 @@ public:
 [[noreturn]] void NoData() { throw Error("未対応のクリップボード データです"); }
 
 // A metafile whose header gives no usable size is data the picture cannot take.
-Metafile Adopt(HENHMETAFILE emf) {
-  try {
-    return Metafile::FromHandle(emf);
-  } catch (const Error&) {
-    NoData();
-  }
+MetafileBits Unplayable(MetafileBits m) {
+  m.failure = "未対応のクリップボード データです";
+  return m;
 }
 
 UINT FirstPictureFormat() {
@@ -44,31 +44,49 @@ UINT FirstPictureFormat() {
   return 0;
 }
 
-// The clipboard keeps its own handle; the picture gets a copy of it.
-Metafile FromEnhancedFormat() {
+// The clipboard keeps its handle; the picture gets a copy of its bytes.
+MetafileBits FromEnhancedFormat() {
   auto h = static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE));
-  if (!h) NoData();
-  HENHMETAFILE copy = CopyEnhMetaFileA(h, nullptr);
-  if (!copy) NoData();
-  return Adopt(copy);
+  const UINT size = h ? GetEnhMetaFileBits(h, 0, nullptr) : 0;
+  if (size == 0) NoData();
+  MetafileBits m;
+  m.bytes.resize(size);
+  if (GetEnhMetaFileBits(h, size, reinterpret_cast<BYTE*>(m.bytes.data())) != size) NoData();
+  try {
+    SizeFromFrame(m);
+  } catch (const Error&) {
+    NoData();
+  }
+  return Unplayable(std::move(m));
 }
 
-// The old-style picture's mapping mode and extents tell the converter how large it is meant to be.
-Metafile FromMetafilePict() {
+// The old-style picture's mapping mode and extents (.01 mm) say how large it is meant to be; the
+// records then draw through their own window onto that many pixels.
+MetafileBits FromMetafilePict() {
   HGLOBAL block = GetClipboardData(CF_METAFILEPICT);
   if (!block) NoData();
   auto* pict = static_cast<const METAFILEPICT*>(GlobalLock(block));
   if (!pict) NoData();
   METAFILEPICT header = *pict;
   GlobalUnlock(block);
+  if ((header.mm != MM_ANISOTROPIC && header.mm != MM_ISOTROPIC) || header.xExt <= 0 ||
+      header.yExt <= 0)
+    NoData();
   UINT size = header.hMF ? GetMetaFileBitsEx(header.hMF, 0, nullptr) : 0;
   if (size == 0) NoData();
-  std::vector<BYTE> bits(size);
-  if (GetMetaFileBitsEx(header.hMF, size, bits.data()) != size) NoData();
+  MetafileBits m;
+  m.format = MetafileBits::Format::Windows;
+  m.mapMode = header.mm;
+  m.bytes.resize(size);
+  if (GetMetaFileBitsEx(header.hMF, size, reinterpret_cast<BYTE*>(m.bytes.data())) != size) NoData();
   WindowDC screen(nullptr);
-  HENHMETAFILE emf = Metafile::ConvertWindowsMetafile(bits.data(), size, screen.get(), header);
-  if (!emf) NoData();
-  return Adopt(emf);
+  m.width = MulDiv(header.xExt, GetDeviceCaps(screen.get(), HORZRES),
+                   100 * GetDeviceCaps(screen.get(), HORZSIZE));
+  m.height = MulDiv(header.yExt, GetDeviceCaps(screen.get(), VERTRES),
+                    100 * GetDeviceCaps(screen.get(), VERTSIZE));
+  if (!wmf::UsablePictureSize(m.width, m.height)) NoData();
+  m.window = RECT{0, 0, m.width, m.height};  // until the records set their own
+  return Unplayable(std::move(m));
 }
 
 // Many programs offer a picture only as a PNG file under the registered name "PNG" (so do
@@ -117,11 +135,10 @@ ClipboardPicture ReadClipboardPicture(HWND owner, Bitmap& bitmap) {
     }
     case CF_ENHMETAFILE:
     case CF_METAFILEPICT: {
-      Metafile metafile = format == CF_ENHMETAFILE ? FromEnhancedFormat() : FromMetafilePict();
+      picture.metafile = format == CF_ENHMETAFILE ? FromEnhancedFormat() : FromMetafilePict();
       picture.kind = ClipboardPicture::Kind::Metafile;
-      picture.width = metafile.Width();
-      picture.height = metafile.Height();
-      picture.metafile = metafile.Release();
+      picture.width = picture.metafile.width;
+      picture.height = picture.metafile.height;
       return picture;
     }
     default:

@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
+#include <optional>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -74,10 +77,13 @@ std::string DeviceName(HGLOBAL h) {
 }
 
 // The preview pane of the picture dialogs: an explorer-style hook with a child dialog built here,
-// in which the system puts its own controls in place of stc32 and our pane to their right.
+// in which the system puts its own controls in place of stc32 and our pane to their right. The
+// picture is read on a thread of its own (a metafile takes a player process and may take its
+// whole time limit), and the pane shows it when it is ready; the dialog never waits for it.
 class PreviewHook {
 public:
   static constexpr WORD kPaneId = 0x0B00;
+  static constexpr UINT kPreviewRead = WM_APP + 0x2B;
 
   PreviewHook() {
     std::vector<WORD> t;
@@ -109,7 +115,10 @@ public:
     if (!template_) throw Error("メモリが不足しています");
     std::memcpy(template_, t.data(), t.size() * sizeof(WORD));
   }
-  ~PreviewHook() { GlobalFree(template_); }
+  ~PreviewHook() {
+    StopReading();
+    GlobalFree(template_);
+  }
   PreviewHook(const PreviewHook&) = delete;
   PreviewHook& operator=(const PreviewHook&) = delete;
 
@@ -141,6 +150,9 @@ private:
         case WM_SIZE:
           self->FitPane(child);
           return 0;
+        case kPreviewRead:
+          self->TakeRead(child);
+          return TRUE;
         case WM_DRAWITEM: {
           const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
           if (item->CtlID != kPaneId) return 0;
@@ -182,14 +194,52 @@ private:
     RECT r{};
     GetClientRect(pane, &r);
     path_ = path;
-    preview_.Load(path, r.right, r.bottom);
+    StopReading();
+    preview_.Clear();
+    SetWindowTextA(pane, "");
+    InvalidateRect(pane, nullptr, TRUE);
+    if (path.empty() || !(cancel_ = CreateEventW(nullptr, TRUE, FALSE, nullptr))) return;
+    reader_ = std::thread([this, child, path, r, cancel = cancel_] {
+      PicturePreview read;
+      read.Load(path, r.right, r.bottom, cancel);
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        read_ = std::move(read);
+      }
+      PostMessageA(child, kPreviewRead, 0, 0);
+    });
+  }
+
+  void TakeRead(HWND child) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (!read_) return;  // a reading given up on since
+      preview_ = std::move(*read_);
+      read_.reset();
+    }
+    HWND pane = GetDlgItem(child, kPaneId);
     SetWindowTextA(pane, preview_.Caption().c_str());  // the size, for anyone reading the window
     InvalidateRect(pane, nullptr, TRUE);
+  }
+
+  // Gives up on the picture being read: its player is ended, and what it read is dropped.
+  void StopReading() {
+    if (!reader_.joinable()) return;
+    SetEvent(cancel_);
+    reader_.join();
+    CloseHandle(cancel_);
+    cancel_ = nullptr;
+    std::lock_guard<std::mutex> lock(mutex_);
+    read_.reset();
   }
 
   HGLOBAL template_ = nullptr;
   PicturePreview preview_;
   std::string path_;
+  std::thread reader_;
+  HANDLE cancel_ = nullptr;
+  std::mutex mutex_;
+  std::optional<PicturePreview> read_;
 };
 
 }  // namespace

@@ -1,12 +1,8 @@
 #include "toolkit/metafile.h"
 
 #include <cstdint>
-#include <cstdlib>
-#include <utility>
 
-#include "toolkit/bitmap.h"
 #include "toolkit/error.h"
-#include "toolkit/fault_guard.h"
 #include "toolkit/gdi.h"
 #include "toolkit/logic/metafile_header.h"
 
@@ -27,9 +23,9 @@ uint32_t U32(const std::string& d, size_t at) {
   return U16(d, at) | uint32_t{U16(d, at + 2)} << 16;
 }
 
-// A placeable header carries the picture's extent in its own units per inch; the screen's logical
-// inch turns that into pixels, and .01 mm units tell the converter the same physical size.
-Metafile FromPlaceable(const std::string& d) {
+// A placeable header carries the picture's box in its own units per inch; the screen's logical
+// inch turns that into pixels, and the box becomes the window the records are drawn through.
+MetafileBits FromPlaceable(const std::string& d) {
   const auto header =
       wmf::ReadPlaceable({reinterpret_cast<const uint8_t*>(d.data()), d.size()});
   if (!header) Invalid();
@@ -37,56 +33,36 @@ Metafile FromPlaceable(const std::string& d) {
   const auto size = wmf::PlaceablePixels(*header, GetDeviceCaps(screen.get(), LOGPIXELSX),
                                          GetDeviceCaps(screen.get(), LOGPIXELSY));
   if (!size) Invalid();
-
-  METAFILEPICT pict{};
-  pict.mm = MM_ANISOTROPIC;
-  pict.xExt = MulDiv(header->unitsX, 2540, header->unitsPerInch);
-  pict.yExt = MulDiv(header->unitsY, 2540, header->unitsPerInch);
-  HENHMETAFILE emf = Metafile::ConvertWindowsMetafile(
-      reinterpret_cast<const BYTE*>(d.data() + header->offset), static_cast<UINT>(header->bytes),
-      screen.get(), pict);
-  if (!emf) Invalid();
-  return Metafile(emf, size->width, size->height);
+  MetafileBits m;
+  m.format = MetafileBits::Format::Windows;
+  m.bytes = d.substr(header->offset, header->bytes);
+  m.window = RECT{header->left, header->top, header->left + header->unitsX,
+                  header->top + header->unitsY};
+  m.width = size->width;
+  m.height = size->height;
+  return m;
 }
 
 bool IsEnhanced(const std::string& d) {
   return d.size() >= kEmfHeaderMinSize && U32(d, 0) == EMR_HEADER && U32(d, 40) == kEmfSignature;
 }
 
-Metafile FromEnhanced(const std::string& d) {
-  uint32_t headerSize = U32(d, 4), bytes = U32(d, 48);
+MetafileBits FromEnhanced(const std::string& d) {
+  const uint32_t headerSize = U32(d, 4), bytes = U32(d, 48);
   if (headerSize < kEmfHeaderMinSize || bytes < headerSize || bytes > d.size()) Invalid();
-  HENHMETAFILE emf = SetEnhMetaFileBits(bytes, reinterpret_cast<const BYTE*>(d.data()));
-  if (!emf) Invalid();
-  return Metafile::FromHandle(emf);
+  MetafileBits m;
+  m.bytes = d.substr(0, bytes);
+  SizeFromFrame(m);
+  return m;
 }
 
 }  // namespace
 
-Metafile::~Metafile() {
-  if (emf_) DeleteEnhMetaFile(emf_);
-}
-
-Metafile::Metafile(Metafile&& o) noexcept
-    : emf_(std::exchange(o.emf_, nullptr)), width_(o.width_), height_(o.height_) {}
-
-Metafile& Metafile::operator=(Metafile&& o) noexcept {
-  if (this != &o) {
-    if (emf_) DeleteEnhMetaFile(emf_);
-    emf_ = std::exchange(o.emf_, nullptr);
-    width_ = o.width_;
-    height_ = o.height_;
-  }
-  return *this;
-}
-
 // rclFrame is recorded in .01 mm through the reference screen's HORZSIZE/HORZRES (that is how GDI
 // fills it in and how its documentation tells callers to), so the same ratio gives back the
 // recorded pixels; rclBounds would lose any margin the picture leaves unpainted.
-Metafile Metafile::FromHandle(HENHMETAFILE h) {
-  Metafile owner(h);  // deletes the handle if the header turns out unusable
-  ENHMETAHEADER header{};
-  if (!h || GetEnhMetaFileHeader(h, sizeof header, &header) < kEmfHeaderMinSize) Invalid();
+void SizeFromFrame(MetafileBits& m) {
+  if (!IsEnhanced(m.bytes)) Invalid();
   WindowDC screen(nullptr);
   int pixelsX = GetDeviceCaps(screen.get(), HORZRES), mmX = GetDeviceCaps(screen.get(), HORZSIZE);
   int pixelsY = GetDeviceCaps(screen.get(), VERTRES), mmY = GetDeviceCaps(screen.get(), VERTSIZE);
@@ -96,86 +72,20 @@ Metafile Metafile::FromHandle(HENHMETAFILE h) {
     pixelsY = GetDeviceCaps(screen.get(), LOGPIXELSY) * 10;
     mmX = mmY = 254;
   }
-  long long frameX = static_cast<long long>(header.rclFrame.right) - header.rclFrame.left;
-  long long frameY = static_cast<long long>(header.rclFrame.bottom) - header.rclFrame.top;
+  auto s32 = [&m](size_t at) { return static_cast<long long>(static_cast<int32_t>(U32(m.bytes, at))); };
+  const long long frameX = s32(32) - s32(24), frameY = s32(36) - s32(28);  // rclFrame
   if (frameX <= 0 || frameY <= 0 || frameX > INT32_MAX || frameY > INT32_MAX) Invalid();
-  return Metafile(owner.Release(), MulDiv(static_cast<int>(frameX), pixelsX, mmX * 100),
-                  MulDiv(static_cast<int>(frameY), pixelsY, mmY * 100));
+  m.width = MulDiv(static_cast<int>(frameX), pixelsX, mmX * 100);
+  m.height = MulDiv(static_cast<int>(frameY), pixelsY, mmY * 100);
+  if (!wmf::UsablePictureSize(m.width, m.height)) Invalid();
 }
 
-HENHMETAFILE Metafile::Release() { return std::exchange(emf_, nullptr); }
-
-Metafile::Metafile(HENHMETAFILE h, int width, int height) : width_(width), height_(height) {
-  if (!wmf::UsablePictureSize(width, height)) {
-    if (h) DeleteEnhMetaFile(h);
-    Invalid();
-  }
-  emf_ = h;
+MetafileBits ReadMetafile(const std::string& data) {
+  if (data.size() >= 4 && U32(data, 0) == kPlaceableKey) return FromPlaceable(data);
+  if (IsEnhanced(data)) return FromEnhanced(data);
+  Invalid();
 }
 
-// A new picture replaces the current one only once it has been read completely.
-void Metafile::LoadFromFile(const std::string& path) {
-  std::string data = ReadWholeFile(path);
-  if (data.size() >= 4 && U32(data, 0) == kPlaceableKey)
-    *this = FromPlaceable(data);
-  else if (IsEnhanced(data))
-    *this = FromEnhanced(data);
-  else
-    Invalid();
-}
-
-void (*Metafile::onRecordPlayed)() = nullptr;
-
-namespace {
-
-struct Conversion {
-  const BYTE* bits;
-  UINT size;
-  HDC reference;
-  const METAFILEPICT* pict;
-  HENHMETAFILE result;
-};
-
-void ConvertGuarded(void* context) {
-  auto* c = static_cast<Conversion*>(context);
-  c->result = SetWinMetaFileBits(c->size, c->bits, c->reference, c->pict);
-}
-
-struct Playback {
-  HDC dc;
-  HENHMETAFILE emf;
-  RECT target;
-};
-
-// What PlayEnhMetaFile does, record by record, so that tests can reach inside the system's player.
-int CALLBACK PlayOneRecord(HDC dc, HANDLETABLE* handles, const ENHMETARECORD* record, int count,
-                           LPARAM) {
-  if (Metafile::onRecordPlayed) Metafile::onRecordPlayed();
-  PlayEnhMetaFileRecord(dc, handles, record, static_cast<UINT>(count));
-  return 1;
-}
-
-void PlayGuarded(void* context) {
-  auto* playback = static_cast<Playback*>(context);
-  EnumEnhMetaFile(playback->dc, playback->emf, PlayOneRecord, nullptr, &playback->target);
-}
-
-}  // namespace
-
-// A fault inside may leave a half-made metafile behind: a handle that is lost, not one to use.
-HENHMETAFILE Metafile::ConvertWindowsMetafile(const BYTE* bits, UINT size, HDC reference,
-                                              const METAFILEPICT& pict) {
-  Conversion conversion{bits, size, reference, &pict, nullptr};
-  if (CallCatchingFaults(ConvertGuarded, &conversion) != 0) return nullptr;
-  return conversion.result;
-}
-
-// The system's player trusts the records it is given; content that makes it fault ends as this
-// reader's error instead of ending the program, or vanishing where the window procedure was called.
-void Metafile::Play(HDC dc, const RECT& target) const {
-  if (!emf_) return;
-  Playback playback{dc, emf_, target};
-  if (CallCatchingFaults(PlayGuarded, &playback) != 0) Invalid();
-}
+MetafileBits ReadMetafileFile(const std::string& path) { return ReadMetafile(ReadWholeFile(path)); }
 
 }  // namespace qtk

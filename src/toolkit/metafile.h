@@ -3,49 +3,45 @@
 
 #include <string>
 
+#include "toolkit/bitmap.h"
+
 namespace qtk {
 
-// A Windows metafile picture: a placeable WMF (with its 22-byte header) or enhanced-metafile
-// content, held as an enhanced metafile.
-class Metafile {
-public:
-  Metafile() = default;
-  explicit Metafile(HENHMETAFILE h) : emf_(h) {}
-  ~Metafile();
-  Metafile(Metafile&& o) noexcept;
-  Metafile& operator=(Metafile&& o) noexcept;
-  Metafile(const Metafile&) = delete;
-  Metafile& operator=(const Metafile&) = delete;
-
-  // Takes ownership of an enhanced metafile (a copy of the clipboard's) and finds its natural size
-  // as LoadFromFile does for enhanced-metafile content; throws the same error for absurd sizes.
-  static Metafile FromHandle(HENHMETAFILE h);
-  // Takes ownership of an enhanced metafile whose natural size is known (deleted if the size is
-  // not a usable picture size, with the error above).
-  Metafile(HENHMETAFILE h, int width, int height);
-  // The system's conversion of Windows-metafile bits into an enhanced metafile, which plays every
-  // record; nullptr when it fails or faults.
-  static HENHMETAFILE ConvertWindowsMetafile(const BYTE* bits, UINT size, HDC reference,
-                                             const METAFILEPICT& pict);
-  // Gives up ownership of the handle; the size stays readable.
-  HENHMETAFILE Release();
-
-  // Throws Error("メタファイルが有効ではありません") for content without either header, a size
-  // that does not fit, a zero extent, or a picture past the readers' limits (2^28 pixels).
-  void LoadFromFile(const std::string& path);
-  HENHMETAFILE Handle() const { return emf_; }
+// A metafile picture as its bytes, with what the player needs to draw it at a size: nothing here
+// hands the bytes to the system. The system's players trust the records they are given, so they
+// only ever run in a player process of their own (PlayMetafile).
+struct MetafileBits {
+  enum class Format { Windows, Enhanced } format = Format::Enhanced;
+  std::string bytes;  // a Windows metafile (from its METAHEADER on) or an enhanced metafile
+  // A Windows metafile's mapping: its logical window, stretched over the whole picture.
+  int mapMode = MM_ANISOTROPIC;
+  RECT window{};
   // Natural size in screen pixels.
-  int Width() const { return width_; }
-  int Height() const { return height_; }
-  // Plays the metafile into a rectangle of a DC. A fault inside the system's player throws the
-  // reader's error; what was drawn until then stays drawn, so play into a spare picture.
-  void Play(HDC dc, const RECT& target) const;
-  // Tests make the player fault on purpose: called before each record is played, from inside it.
-  static void (*onRecordPlayed)();
-
-private:
-  HENHMETAFILE emf_ = nullptr;
-  int width_ = 0, height_ = 0;
+  int width = 0, height = 0;
+  // What the user reads when the picture cannot be drawn.
+  std::string failure = "メタファイルが有効ではありません";
 };
+
+// Reads a placeable WMF (its 22-byte header, then the metafile) or enhanced-metafile content.
+// Throws Error("メタファイルが有効ではありません") for content without either header, a size
+// that does not fit, a zero extent, or a picture past the readers' limits (2^28 pixels).
+MetafileBits ReadMetafile(const std::string& data);
+MetafileBits ReadMetafileFile(const std::string& path);
+// Natural size of an enhanced metafile's bytes in screen pixels, from its recorded frame; throws
+// the error above for a header that gives none.
+void SizeFromFrame(MetafileBits& metafile);
+
+// Plays the metafile over the pixels of `into`, stretched to its whole area, in a player process
+// (this program started again with a switch of its own) on a fresh surface, and takes the pixels
+// back only when it has played to the end. A player that faults, returns nothing, or is still
+// busy after a few seconds is ended, `into` is left as it was, and Error(metafile.failure) is
+// thrown. `cancel`, an event, ends the wait (and the player) early, with the same error.
+void PlayMetafile(const MetafileBits& metafile, Bitmap& into, HANDLE cancel = nullptr);
+
+// The player's side: when this process was started as a player, plays and gives the process's
+// exit code; otherwise -1. Called first thing by every program that plays metafiles.
+int RunMetafilePlayerIfAsked(int argc, char** argv);
+// Tests only: runs in the player just before it plays (to make it fault, hang or stop).
+extern void (*metafilePlayerStarting)();
 
 }  // namespace qtk

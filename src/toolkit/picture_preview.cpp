@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <span>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "toolkit/logic/bmp_codec.h"
@@ -58,10 +59,11 @@ std::unique_ptr<Bitmap> Shrunk(const Pixels& px, int boxWidth, int boxHeight) {
 
 }  // namespace
 
-bool PicturePreview::Load(const std::string& path, int paneWidth, int paneHeight) noexcept {
+bool PicturePreview::Load(const std::string& path, int paneWidth, int paneHeight,
+                          HANDLE cancel) noexcept {
   Clear();
   try {
-    Read(path, paneWidth, paneHeight - kCaptionHeight);
+    Read(path, paneWidth, paneHeight - kCaptionHeight, cancel);
   } catch (...) {  // a damaged file, no memory: nothing to show
     Clear();
   }
@@ -73,7 +75,7 @@ void PicturePreview::Clear() noexcept {
   caption_.clear();
 }
 
-void PicturePreview::Read(const std::string& path, int boxWidth, int boxHeight) {
+void PicturePreview::Read(const std::string& path, int boxWidth, int boxHeight, HANDLE cancel) {
   if (path.empty() || boxWidth <= 0 || boxHeight <= 0 || FileSize(path) > kMaxPreviewFile) return;
   const std::string data = ReadWholeFile(path);
   const std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(data.data()), data.size());
@@ -89,15 +91,13 @@ void PicturePreview::Read(const std::string& path, int boxWidth, int boxHeight) 
     std::tie(width, height) = jpeg::DecodeReduced(bytes, boxWidth, boxHeight, px.Allocator());
     picture_ = Shrunk(px, boxWidth, boxHeight);
   } else {
-    Metafile metafile;  // refuses anything that is not a metafile
-    metafile.LoadFromFile(path);
-    width = metafile.Width();
-    height = metafile.Height();
+    const MetafileBits metafile = ReadMetafile(data);  // refuses anything that is not one
+    width = metafile.width;
+    height = metafile.height;
     const FitSize fit = FitWithin(width, height, boxWidth, boxHeight);
-    picture_ = std::make_unique<Bitmap>(fit.width, fit.height);
-    RECT all{0, 0, fit.width, fit.height};
-    FillRect(picture_->DC(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    metafile.Play(picture_->DC(), all);
+    auto picture = std::make_unique<Bitmap>(fit.width, fit.height);  // white
+    PlayMetafile(metafile, *picture, cancel);
+    picture_ = std::move(picture);
   }
   char caption[32];
   std::snprintf(caption, sizeof caption, "%d x %d", width, height);

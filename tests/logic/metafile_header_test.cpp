@@ -52,6 +52,17 @@ TEST(PlaceableHeader, Size_Should_BeHandedAsDeclared_OrAsPresent_When_ItCountsTh
   }
 }
 
+TEST(PlaceableHeader, Box_Should_GiveItsTopLeftCorner_When_GivenReversed) {
+  std::vector<uint8_t> d = File(-20, 30, 96, 12);  // right -20 left of left 0; bottom 30
+  Put16(d, 8, 70);                                  // top 70, below bottom
+  const auto header = ReadPlaceable(d);
+  ASSERT_TRUE(header);
+  EXPECT_EQ(header->left, -20);
+  EXPECT_EQ(header->top, 30);
+  EXPECT_EQ(header->unitsX, 20);
+  EXPECT_EQ(header->unitsY, 40);
+}
+
 TEST(PlaceableHeader, BrokenFiles_Should_BeRefused) {
   std::vector<uint8_t> noKey = File(100, 50, 96, 12);
   noKey[0] = 0;

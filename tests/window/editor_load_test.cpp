@@ -9,7 +9,7 @@
 #include <psapi.h>
 
 #include "support/editor_fixture.h"
-#include "toolkit/metafile.h"
+#include "window/picture_driver.h"
 #include "toolkit/platform.h"
 
 namespace quillora::testing_support {
@@ -278,8 +278,9 @@ TEST_F(EditorLoad, Compose_Should_EqualBase_When_NoAnnotations) {
 }
 
 // A placeable metafile: bounding box 0,0 - right,bottom at 96 units per inch, then a METAHEADER
-// whose size field says `declaredWords`, one red rectangle over the whole box and the end record.
-std::string PlaceableWmf(int16_t right, int16_t bottom, int32_t declaredWords) {
+// whose size field says `declaredWords`, one red rectangle (solid or cross-hatched) over the whole
+// box and the end record.
+std::string PlaceableWmf(int16_t right, int16_t bottom, int32_t declaredWords, bool hatched = false) {
   std::string d;
   auto w16 = [&d](int v) {
     d += static_cast<char>(v & 0xFF);
@@ -297,7 +298,7 @@ std::string PlaceableWmf(int16_t right, int16_t bottom, int32_t declaredWords) {
   const std::vector<std::vector<int>> records = {
       {0x020B, 0, 0},                // SETWINDOWORG y, x
       {0x020C, bottom, right},       // SETWINDOWEXT y, x
-      {0x02FC, 0, 0x00FF, 0, 0},     // CREATEBRUSHINDIRECT solid red
+      {0x02FC, hatched ? BS_HATCHED : BS_SOLID, 0x00FF, 0, HS_DIAGCROSS},  // CREATEBRUSHINDIRECT red
       {0x012D, 0},                   // SELECTOBJECT 0
       {0x041B, bottom, right, 0, 0}, // RECTANGLE
       {0x0000},                      // EOF
@@ -369,35 +370,63 @@ TEST_F(EditorLoad, LoadPicture_Should_RefuseBrokenWmf_WithTheMetafileError) {
 
 HGLOBAL MakeDrop(const std::vector<std::string>& files);
 
-// The user's road: a file dropped on the editor whose playback faults inside the system's player.
-TEST_F(EditorLoad, Drop_Should_ShowErrorAndKeepPicture_When_MetafilePlayerFaults) {
+std::vector<uint32_t> AllPixels(const qtk::Bitmap& b) {
+  std::vector<uint32_t> all;
+  for (int y = 0; y < b.Height(); ++y)
+    for (int x = 0; x < b.Width(); ++x) all.push_back(PixelAt(b, x, y));
+  return all;
+}
+
+// The user's road: a file dropped on the editor whose player faults, hangs or ends before it
+// draws. Only the player's process goes; the editor shows the metafile error, keeps its document,
+// and its pictures afterwards are exact.
+TEST_F(EditorLoad, Drop_Should_ShowErrorAndKeepDocument_When_ThePlayerFails) {
   TempDir dir;
   const std::string good = dir.File("good.bmp"), wmf = dir.File("faults.wmf");
-  WriteFile(good, MakeBmp24(9, 7, Checker));
-  WriteFile(wmf, PlaceableWmf(120, 80, -1));
+  WriteFile(good, MakeBmp24(200, 150, Checker));
+  WriteFile(wmf, PlaceableWmf(192, 96, -1, true));  // 2 x 1 inch
   editor->LoadPicture(good);
-  editor->doc.SetModified(true);
-  static int records = 0;
-  records = 0;
-  qtk::Metafile::onRecordPlayed = [] {
-    if (++records == 3) *reinterpret_cast<volatile int*>(uintptr_t{16}) = 1;
-  };
-  HDROP drop = static_cast<HDROP>(MakeDrop({wmf}));
-  SendMessageA(editor->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
-  qtk::Metafile::onRecordPlayed = nullptr;
-  EXPECT_EQ(records, 3) << "the player was entered and faulted";
-  ASSERT_EQ(boxes.boxes.size(), 1u);
-  EXPECT_EQ(boxes.boxes[0].text, "メタファイルが有効ではありません.");
-  EXPECT_EQ(boxes.boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
-  EXPECT_EQ(editor->doc.FileName(), good);
-  EXPECT_EQ(editor->Text(), "　Quillora　　good.bmp");
-  EXPECT_TRUE(editor->doc.Modified());
-  ASSERT_EQ(editor->doc.Base().Width(), 9);
-  ASSERT_EQ(editor->composedImage.Width(), 9);
-  for (int y = 0; y < 7; ++y)
-    for (int x = 0; x < 9; ++x) ASSERT_EQ(PixelAt(editor->doc.Base(), x, y), Checker(x, y));
   editor->LoadPicture(wmf);
-  EXPECT_EQ(editor->doc.Base().Width(), ScreenPixels(120, LOGPIXELSX)) << "the next load plays";
+  const std::vector<uint32_t> played = AllPixels(editor->doc.Base());
+  for (const char* how : {"fault", "hang", "stop"}) {
+    SCOPED_TRACE(how);
+    editor->LoadPicture(good);
+    editor->doc.SetModified(true);
+    boxes.boxes.clear();
+    SetEnvironmentVariableA("QUILLORA_TEST_PLAYER", how);
+    SendMessageA(editor->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({wmf})), 0);
+    SetEnvironmentVariableA("QUILLORA_TEST_PLAYER", nullptr);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "メタファイルが有効ではありません.");
+    EXPECT_EQ(boxes.boxes[0].type, static_cast<UINT>(MB_OK | MB_ICONERROR));
+    EXPECT_EQ(editor->doc.FileName(), good);
+    EXPECT_EQ(editor->Text(), "　Quillora　　good.bmp");
+    EXPECT_TRUE(editor->doc.Modified());
+    ASSERT_EQ(editor->composedImage.Width(), 200);
+    editor->ComposePicture();
+    for (int y = 0; y < 150; ++y)
+      for (int x = 0; x < 200; ++x) ASSERT_EQ(PixelAt(editor->composedImage, x, y), Checker(x, y));
+  }
+  editor->LoadPicture(wmf);
+  EXPECT_TRUE(AllPixels(editor->doc.Base()) == played) << "the next playback is exact";
+}
+
+// What a composition leaves on the picture's surface (a transparent label's background mode)
+// does not reach the player: the same metafile over the same picture gives the same pixels.
+class EditorPlayback : public PictureTest {};
+
+TEST_F(EditorPlayback, LoadPicture_Should_PlayTheSame_AfterATransparentLabel) {
+  TempDir dir;
+  const std::string under = dir.File("under.bmp"), wmf = dir.File("hatch.wmf");
+  WriteFile(under, MakeBmp24(200, 150, Checker));
+  WriteFile(wmf, PlaceableWmf(120, 80, -1, true));
+  editor->LoadPicture(under);
+  editor->LoadPicture(wmf);
+  const std::vector<uint32_t> before = AllPixels(editor->doc.Base());
+  editor->LoadPicture(under);
+  PlaceLabel(20, 20, "Wg", qtk::clNone);
+  editor->LoadPicture(wmf);
+  EXPECT_TRUE(AllPixels(editor->doc.Base()) == before);
 }
 
 size_t Resident() {

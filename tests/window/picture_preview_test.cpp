@@ -104,6 +104,7 @@ TEST(PicturePreview, UnreadableFiles_Should_LeaveThePaneEmpty_WithoutAnyBox) {
 struct PaneSeen {
   std::string text;
   bool found = false;
+  DWORD selectMs = 0;  // how long the dialog took to take the selection
 };
 
 PaneSeen SelectFirstFileAndReadPane(DWORD ownerThread) {
@@ -137,7 +138,9 @@ PaneSeen SelectFirstFileAndReadPane(DWORD ownerThread) {
   if (list && pane) {
     LVITEMA item{};
     item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    const DWORD start = GetTickCount();
     SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+    seen.selectMs = GetTickCount() - start;
     char text[64] = {};
     for (int i = 0; i < 50 && !text[0]; ++i, Sleep(100)) GetWindowTextA(pane, text, sizeof text);
     seen.text = text;
@@ -176,6 +179,27 @@ TEST_P(PreviewDialog, Dialog_Should_CarryThePane_ShowingTheSelectedPicturesSize)
 }
 
 INSTANTIATE_TEST_SUITE_P(OpenAndSave, PreviewDialog, ::testing::Values(false, true));
+
+// A metafile's player that hangs costs the pane its picture, not the dialog its answers.
+TEST(PreviewDialogWait, Dialog_Should_TakeTheSelectionAtOnce_When_ThePlayerHangs) {
+  TempDir dir;
+  WriteMetafile(dir.File("stuck.wmf"), 64, 48);
+  SetCurrentDirectoryA(dir.Path().c_str());
+  SetEnvironmentVariableA("QUILLORA_TEST_PLAYER", "hang");
+  PaneSeen seen;
+  std::thread helper([&, thread = GetCurrentThreadId()] { seen = SelectFirstFileAndReadPane(thread); });
+  qtk::OpenPictureDialog dialog;
+  dialog.filter = "メタファイル|*.wmf";
+  dialog.Execute(nullptr);
+  helper.join();
+  SetEnvironmentVariableA("QUILLORA_TEST_PLAYER", nullptr);
+  char temp[MAX_PATH] = {};
+  GetTempPathA(MAX_PATH, temp);
+  SetCurrentDirectoryA(temp);
+  ASSERT_TRUE(seen.found);
+  EXPECT_LT(seen.selectMs, 1000u);
+  EXPECT_EQ(seen.text, "") << "the player was stopped";
+}
 
 }  // namespace
 }  // namespace quillora::testing_support

@@ -19,7 +19,6 @@
 namespace {
 
 using qtk::Bitmap;
-using qtk::Metafile;
 
 // ---- helpers -------------------------------------------------------------------------------
 
@@ -250,12 +249,12 @@ TEST_F(ClipboardPicture, EnhancedMetafile_Should_ComeBackAsMetafileOfItsSize) {
   qtk::ClipboardPicture picture = qtk::ReadClipboardPicture(owner_, read);
 
   ASSERT_EQ(picture.kind, qtk::ClipboardPicture::Kind::Metafile);
-  ASSERT_NE(picture.metafile, nullptr);
+  ASSERT_FALSE(picture.metafile.bytes.empty());
   EXPECT_NEAR(picture.width, 120, 1);
   EXPECT_NEAR(picture.height, 60, 1);
   EXPECT_TRUE(read.Empty());
-  Metafile owned = Metafile::FromHandle(picture.metafile);  // the caller's copy, released here
-  EXPECT_EQ(owned.Width(), picture.width);
+  EXPECT_EQ(picture.metafile.format, qtk::MetafileBits::Format::Enhanced);
+  EXPECT_EQ(picture.metafile.width, picture.width);
 }
 
 TEST_F(ClipboardPicture, EnhancedMetafileWithEmptyFrame_Should_ThrowUnsupportedData) {
@@ -287,7 +286,6 @@ TEST_F(ClipboardPicture, OldStyleMetafile_Should_TakeItsSizeFromTheExtents) {
   qtk::ClipboardPicture picture = qtk::ReadClipboardPicture(owner_, read);
 
   ASSERT_EQ(picture.kind, qtk::ClipboardPicture::Kind::Metafile);
-  Metafile owned = Metafile::FromHandle(picture.metafile);
   EXPECT_NEAR(picture.width, 96, 1);
   EXPECT_NEAR(picture.height, 48, 1);
 }
@@ -297,16 +295,13 @@ TEST_F(ClipboardPicture, OldStyleMetafile_Should_TakeItsSizeFromTheExtents) {
 TEST(MetafileLoad, PlaceableWmf_Should_HaveItsInchSizeAndPlayItsRectangle) {
   TempFile file("rect.wmf");
   file.Write(PlaceableWmf(720, 360, 720));  // one inch by half an inch
-  Metafile metafile;
-  metafile.LoadFromFile(file.path());
+  const qtk::MetafileBits metafile = qtk::ReadMetafileFile(file.path());
 
   int w = ScreenCaps(LOGPIXELSX), h = ScreenCaps(LOGPIXELSY) / 2;
-  ASSERT_EQ(metafile.Width(), w);
-  ASSERT_EQ(metafile.Height(), h);
+  ASSERT_EQ(metafile.width, w);
+  ASSERT_EQ(metafile.height, h);
   Bitmap bmp(w, h);
-  RECT target{0, 0, w, h};
-  metafile.Play(bmp.DC(), target);
-  GdiFlush();
+  qtk::PlayMetafile(metafile, bmp);
 
   const Rgb red{255, 0, 0}, white{255, 255, 255};
   EXPECT_EQ(PixelOf(bmp, w / 2, h / 2), red);
@@ -321,14 +316,12 @@ TEST(MetafileLoad, PlaceableWmf_Should_HaveItsInchSizeAndPlayItsRectangle) {
 TEST(MetafileLoad, EnhancedMetafileFile_Should_LoadWithItsFrameSize) {
   TempFile file("blue.emf");
   DeleteEnhMetaFile(BlueEmf(file.path().c_str(), 80, 40));
-  Metafile metafile;
-  metafile.LoadFromFile(file.path());
+  const qtk::MetafileBits metafile = qtk::ReadMetafileFile(file.path());
 
-  EXPECT_NEAR(metafile.Width(), 80, 1);
-  EXPECT_NEAR(metafile.Height(), 40, 1);
-  Bitmap bmp(metafile.Width(), metafile.Height());
-  metafile.Play(bmp.DC(), RECT{0, 0, bmp.Width(), bmp.Height()});
-  GdiFlush();
+  EXPECT_NEAR(metafile.width, 80, 1);
+  EXPECT_NEAR(metafile.height, 40, 1);
+  Bitmap bmp(metafile.width, metafile.height);
+  qtk::PlayMetafile(metafile, bmp);
   EXPECT_EQ(PixelOf(bmp, 10, 20), (Rgb{0, 0, 255}));
   EXPECT_EQ(PixelOf(bmp, 70, 20), (Rgb{255, 255, 255}));
 }
@@ -349,26 +342,10 @@ TEST(MetafileLoad, BadContent_Should_ThrowInvalidMetafile) {
   for (size_t i = 0; i < cases.size(); ++i) {
     TempFile file("bad" + std::to_string(i) + ".wmf");
     file.Write(cases[i]);
-    Metafile metafile;
-    EXPECT_EQ(ErrorText([&] { metafile.LoadFromFile(file.path()); }),
+    EXPECT_EQ(ErrorText([&] { qtk::ReadMetafileFile(file.path()); }),
               "メタファイルが有効ではありません")
         << "case " << i;
-    EXPECT_EQ(metafile.Handle(), nullptr) << "case " << i;
   }
-}
-
-TEST(MetafileLoad, FailedLoad_Should_KeepThePreviousPicture) {
-  TempFile good("good.wmf"), bad("bad.wmf");
-  good.Write(PlaceableWmf(720, 360, 720));
-  bad.Write("garbage");
-  Metafile metafile;
-  metafile.LoadFromFile(good.path());
-  HENHMETAFILE before = metafile.Handle();
-
-  EXPECT_THROW(metafile.LoadFromFile(bad.path()), qtk::Error);
-
-  EXPECT_EQ(metafile.Handle(), before);
-  EXPECT_EQ(metafile.Width(), ScreenCaps(LOGPIXELSX));
 }
 
 // ---- printer -------------------------------------------------------------------------------

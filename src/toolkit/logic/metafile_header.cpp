@@ -1,5 +1,7 @@
 #include "toolkit/logic/metafile_header.h"
 
+#include <algorithm>
+
 namespace qtk::wmf {
 
 namespace {
@@ -30,6 +32,8 @@ std::optional<Placeable> ReadPlaceable(std::span<const uint8_t> file) {
   Placeable p;
   p.unitsX = Span(S16(file, 6), S16(file, 10));
   p.unitsY = Span(S16(file, 8), S16(file, 12));
+  p.left = std::min(S16(file, 6), S16(file, 10));
+  p.top = std::min(S16(file, 8), S16(file, 12));
   p.unitsPerInch = U16(file, 14);
   if (p.unitsX == 0 || p.unitsY == 0 || p.unitsPerInch == 0) return {};
 

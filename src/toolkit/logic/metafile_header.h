@@ -10,6 +10,7 @@ namespace qtk::wmf {
 // What a placeable metafile's two headers say: the picture's extent in the file's own units, and
 // which bytes behind the 22-byte placeable header are the Windows metafile to hand the system.
 struct Placeable {
+  int32_t left = 0, top = 0;  // the box's top-left corner (the smaller of each pair), in its units
   int32_t unitsX = 0, unitsY = 0;
   int32_t unitsPerInch = 0;
   size_t offset = 0;  // where the METAHEADER starts
