@@ -73,6 +73,7 @@ void TScrivletForm1::ActReloadExecute() {
 }
 
 void TScrivletForm1::SizeToBase() {
+  ScrollBox1.ScrollTo(0, 0);  // a new picture is shown from its top-left corner (the old one paints)
   PB1.SetSize(baseImage.Width(), baseImage.Height());
   // The whole pass that follows writes every pixel: nothing of the old picture is kept.
   composedImage.Allocate(baseImage.Width(), baseImage.Height());
@@ -85,6 +86,9 @@ LRESULT TScrivletForm1::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DROPFILES:
       WMDropFiles(reinterpret_cast<HDROP>(wp));
       return 0;
+    case WM_SYSCOLORCHANGE:  // labels may hold system colours: what they resolve to changed
+      ComposeFull();
+      return Form::OnMessage(msg, wp, lp);
     default:
       return Form::OnMessage(msg, wp, lp);
   }

@@ -76,7 +76,7 @@ void TScrivletForm1::LoadPicture(const std::string& name) {
         metafile.Play(into.DC(), RECT{0, 0, metafile.Width(), metafile.Height()});
       });
     } else if (bmp) {
-      ReplaceBase([&](qtk::Bitmap& into) { into.ReadBmpFile(name); });
+      ReplaceBase([&](qtk::Bitmap& into) { into.ReadBmpFile(name, ScreenIsPaletted()); });
     }
     if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(name.c_str(), 0);
     fileName = name;

@@ -20,6 +20,7 @@ void TakeEntryRow(TMoji& label, const qtk::Edit& insText, const qtk::CheckBox& t
 
 void TScrivletForm1::TextOKButtonClick() {
   TextOKButton.SetEnabled(false);
+  InsText.SetFocus();  // the disabled button drops the focus: the entry takes the next words
   if (toolMode == kToolSelect) {
     if (!selectedText) return;
     TakeEntryRow(*selectedText, InsText, CheckBox1);
@@ -41,7 +42,7 @@ void TScrivletForm1::InsTextChange() { TextOKButton.SetEnabled(true); }
 void TScrivletForm1::DrawTextPoint() {
   qtk::Canvas& canvas = PB1.GetCanvas();
   canvas.SetPenMode(qtk::PenMode::Not);
-  const int pen = PB1.Scale(4);  // a screen-only mark: as wide as the other controls are scaled
+  const int pen = 4;  // it lies on the picture, which is shown one pixel per pixel
   canvas.SetPenWidth(pen);
   // The bar is vertical: bringing its ends to the box just around PB1 leaves every visible pixel
   // as it was and keeps GDI's numbers small for a point far outside.

@@ -13,6 +13,7 @@
 #include "toolkit/error.h"
 #include "toolkit/picture_preview.h"
 #include "toolkit/printer.h"
+#include "toolkit/window.h"
 
 namespace qtk {
 
@@ -265,8 +266,19 @@ bool ColorDialog::Execute(HWND owner) {
   return true;
 }
 
+// A font height is kept for a 96-dpi screen; the dialog speaks in points of the screen it is on,
+// so it is given the height as that screen shows it and its answer is taken back to 96 dpi.
 bool FontDialog::Execute(HWND owner) {
-  if (hook) return hook(*this);
+  const Window* window = Window::FromHandle(owner);
+  const int dpi = window ? window->Dpi() : SystemDpi();
+  const int designHeight = font.height;
+  font.height = ScaleToDpi(designHeight, dpi);
+  const bool ok = hook ? hook(*this) : Run(owner);
+  font.height = ok ? ScaleFromDpi(font.height, dpi) : designHeight;
+  return ok;
+}
+
+bool FontDialog::Run(HWND owner) {
   LOGFONTA lf = font.ToLogFont();
   CHOOSEFONTA cf{};
   cf.lStructSize = sizeof cf;

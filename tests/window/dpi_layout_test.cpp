@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/glyphs.h"
 #include "launcher/launcher.h"
 #include "support/editor_fixture.h"
 #include "window/picture_driver.h"
@@ -80,6 +81,21 @@ RECT InParent(HWND hwnd) {
   GetWindowRect(hwnd, &r);
   MapWindowPoints(nullptr, GetParent(hwnd), reinterpret_cast<POINT*>(&r), 2);
   return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+// Runs of ink along the top edge of the select tool's glyph, drawn for a screen of `dpi`.
+int DotsOnSelectGlyph(int dpi) {
+  qtk::BitmapObject strip = CreateGlyphStrip(dpi);
+  const int size = qtk::ScaleToDpi(16, dpi), w = size * kGlyphCount, y = qtk::ScaleToDpi(2, dpi);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -size, 1, 32, BI_RGB};
+  std::vector<uint32_t> px(static_cast<size_t>(w) * size);
+  HDC dc = GetDC(nullptr);
+  GetDIBits(dc, strip.get(), 0, size, px.data(), &info, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, dc);
+  int runs = 0;  // along the first glyph
+  for (int x = 1; x < size; ++x) runs += (px[y * w + x] & 0xFFFFFF) == 0 && (px[y * w + x - 1] & 0xFFFFFF) != 0;
+  return runs;
 }
 
 class DpiLayout : public EditorTest {};
@@ -157,6 +173,16 @@ TEST_F(DpiLayout, EveryControl_Should_ScaleWithTheScreenAndKeepItsTextWhole) {
     int edges[2] = {};
     SendMessageA(e.StatusBar1.Handle(), SB_GETPARTS, 2, reinterpret_cast<LPARAM>(edges));
     EXPECT_EQ(edges[0], qtk::ScaleToDpi(400, dpi));
+    // The swatch's complement frame is as wide on every side; no grey plate leaves a strip of
+    // another colour showing in the display panel.
+    const RECT frame = InParent(e.NBK.Handle()), swatch = InParent(e.NowColor.Handle());
+    const int edge = swatch.left - frame.left;
+    EXPECT_EQ(swatch.top - frame.top, edge);
+    EXPECT_EQ(frame.right - swatch.right - edge, edge);
+    EXPECT_EQ(frame.bottom - swatch.bottom - edge, edge);
+    EXPECT_EQ(e.Panel3.GetColor(), qtk::clGray);
+    // The select tool's glyph keeps a dotted outline: its top edge is ink and gaps in turn.
+    EXPECT_GE(DotsOnSelectGlyph(dpi), 6);
     RECT area{};
     GetClientRect(e.Handle(), &area);
     std::printf("dpi %d: editor client %ld x %ld, TextOKButton %ld wide, text margin %d\n", dpi,
