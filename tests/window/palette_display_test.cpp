@@ -41,8 +41,12 @@ protected:
     EXPECT_EQ(text, editor->StatusBar1.PanelText(0));
     return text;
   }
-  // The pointer moves over a window; hints are worked out in the message loop.
+  // The pointer moves over a window; hints are worked out in the message loop. The system's
+  // pointer goes there too: a pointer elsewhere would be leaving the window.
   std::string MoveOver(HWND hwnd, int x = 2, int y = 2) {
+    POINT at{x, y};
+    ClientToScreen(hwnd, &at);
+    SetCursorPos(at.x, at.y);
     PostMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
     Pump();
     return Panel0();
@@ -81,6 +85,37 @@ TEST_F(PaletteHints, NoHint_Should_TakeEnclosingHint_OrEmptyPanel) {
   EXPECT_EQ(MoveOver(editor->MHyouji), "表示パネルです。");
   EXPECT_EQ(MoveOver(editor->LineW), "表示パネルです。");
   EXPECT_EQ(MoveOver(editor->LW), "この幅で線が描画されます。");  // its own comes first
+}
+
+// The real pointer leaves the client areas: through the menu bar, over the picture's scroll bar,
+// out of the window. Panel 0 empties each time.
+TEST_F(PaletteHints, LeavingTheClientAreas_Should_EmptyPanel0) {
+  SetWindowPos(editor->Handle(), HWND_TOPMOST, 50, 50, 700, 500, SWP_SHOWWINDOW);
+  TempDir dir;
+  WriteFile(dir.File("big.bmp"), MakeBmp24(1500, 1200, [](int, int) { return 0xFFFFFFu; }));
+  editor->LoadPicture(dir.File("big.bmp"));
+  Pump();
+  POINT client{0, 0};
+  ClientToScreen(editor->Handle(), &client);
+  RECT frame{}, box{};
+  GetWindowRect(editor->Handle(), &frame);
+  GetWindowRect(editor->ScrollBox1.Handle(), &box);
+  const POINT exits[] = {{client.x + 300, client.y - GetSystemMetrics(SM_CYMENU) / 2},
+                         {box.right - GetSystemMetrics(SM_CXVSCROLL) / 2, box.top + 60},
+                         {frame.right + 30, frame.top + 60}};
+  auto settle = [&](const std::string& want) {
+    for (int i = 0; i < 100 && editor->StatusBar1.PanelText(0) != want; ++i) {
+      Sleep(20);
+      Pump();
+    }
+    return Panel0();
+  };
+  for (POINT exit : exits) {
+    SCOPED_TRACE(exit.x);
+    ASSERT_EQ(MoveOver(editor->ColorGrid1), "クリックされた色が選択色になります。");
+    SetCursorPos(exit.x, exit.y);
+    EXPECT_EQ(settle(""), "");
+  }
 }
 
 TEST_F(PaletteHints, ToolButtons_Should_PutTheirHintsInPanel0) {

@@ -442,7 +442,9 @@ TEST_F(PaletteDialogs, SystemFontDialog_Should_OpenOnTheEntrysFaceAndSize) {
     if (!dialog) return;
     KillTimer(nullptr, id);
     char text[LF_FACESIZE * 2] = {};
-    GetDlgItemTextA(dialog, 0x470, text, sizeof text);  // cmb1, the face
+    HWND faces = GetDlgItem(dialog, 0x470);  // cmb1: the face chosen in its list
+    const LRESULT chosen = SendMessageA(faces, CB_GETCURSEL, 0, 0);
+    if (chosen != CB_ERR) SendMessageA(faces, CB_GETLBTEXT, chosen, reinterpret_cast<LPARAM>(text));
     face = text;
     GetDlgItemTextA(dialog, 0x472, text, sizeof text);  // cmb3, the size
     size = text;
