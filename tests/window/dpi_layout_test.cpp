@@ -253,5 +253,42 @@ TEST_F(DpiMove, LabelPlacedOnAScaledScreen_Should_PaintTheSamePixelsAsAt96) {
   EXPECT_EQ(differ, 0) << "the label placed at 144 dpi differs from the one placed at 96";
 }
 
+// The spin buttons keep the layout's width from their creation on, and their arrows grow with
+// the screen: the widest row of dark pixels in the up button, on the screen.
+class DpiSpin : public ShownEditorTest {};
+
+TEST_F(DpiSpin, SpinButtons_Should_KeepTheirWidth_AndScaleTheirArrows) {
+  EXPECT_EQ(editor->SpinEdit1.Width(), 20);
+  SetWindowPos(editor->Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  RECT at96{};
+  GetWindowRect(editor->Handle(), &at96);
+  int arrow96 = 0;
+  for (int dpi : {96, 144}) {
+    SCOPED_TRACE(dpi);
+    RECT r{0, 0, qtk::ScaleToDpi(at96.right - at96.left, dpi), qtk::ScaleToDpi(at96.bottom - at96.top, dpi)};
+    SendMessageA(editor->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&r));
+    Pump();
+    HWND spin = editor->SpinEdit1.Handle();
+    RedrawWindow(spin, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    RECT rc{};
+    GetClientRect(spin, &rc);
+    EXPECT_EQ(rc.right, qtk::ScaleToDpi(20, dpi));
+    HDC dc = GetDC(spin);
+    int widest = 0;
+    for (int y = 3; y < rc.bottom / 2 - 3; ++y) {  // inside the button's edges
+      int dark = 0;
+      for (int x = 3; x < rc.right - 3; ++x) {
+        const COLORREF c = GetPixel(dc, x, y);
+        dark += GetRValue(c) + GetGValue(c) + GetBValue(c) < 300;
+      }
+      widest = std::max(widest, dark);
+    }
+    ReleaseDC(spin, dc);
+    if (dpi == 96) arrow96 = widest;
+    EXPECT_GT(widest, 0);
+    EXPECT_GE(widest, arrow96 * 3 / 2) << "the arrow keeps its 96-dpi size";
+  }
+}
+
 }  // namespace
 }  // namespace quillora::testing_support
