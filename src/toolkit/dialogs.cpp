@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <utility>
@@ -129,6 +130,7 @@ private:
       if (msg == WM_INITDIALOG) {
         SetWindowLongPtrA(child, DWLP_USER, reinterpret_cast<const OPENFILENAMEA*>(lp)->lCustData);
         SetWindowSubclass(GetParent(child), AnySizeInWorkArea, 0, 0);
+        RestoreLaidOutSize(GetParent(child), child);
         ScaleChild(child);
         return TRUE;
       }
@@ -181,6 +183,26 @@ private:
     place(child, 0, 0, 200, 279);  // borderless: the window is its client area
     place(GetDlgItem(child, stc32), 0, 0, 8, 279);
     place(GetDlgItem(child, kPaneId), 12, 9, 180, 261);
+  }
+
+  // On a small screen the system makes the dialog smaller than the layout of its controls: it is
+  // given back the size they are placed for, so that every later move of them adds up.
+  static void RestoreLaidOutSize(HWND dialog, HWND child) {
+    RECT client{}, all{LONG_MAX, LONG_MAX, 0, 0}, r{};
+    GetClientRect(dialog, &client);
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+      if (c == child) continue;
+      GetWindowRect(c, &r);
+      MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+      all = {std::min(all.left, r.left), std::min(all.top, r.top), std::max(all.right, r.right),
+             std::max(all.bottom, r.bottom)};
+    }
+    const LONG dx = std::max<LONG>(0, all.right + all.left - client.right);  // margins as on the left
+    const LONG dy = std::max<LONG>(0, all.bottom + all.top - client.bottom);
+    GetWindowRect(dialog, &r);
+    if (dx || dy)
+      SetWindowPos(dialog, nullptr, 0, 0, r.right - r.left + dx, r.bottom - r.top + dy,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
   static RECT WorkArea(HWND dialog) {

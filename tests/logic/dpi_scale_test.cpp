@@ -17,13 +17,6 @@ TEST(DpiScale, ScaleToDpi_Should_RoundToNearestHalvesAwayFromZero) {
     EXPECT_EQ(ScaleToDpi(c.value, c.dpi), c.expected) << c.value << " at " << c.dpi;
 }
 
-TEST(DpiScale, ScaleFromDpi_Should_UndoScaleToDpi_RoundingAlike) {
-  for (int dpi : {96, 120, 144, 192, 288})
-    for (int v : {-12, -9, 1, 13, 400}) EXPECT_EQ(ScaleFromDpi(ScaleToDpi(v, dpi), dpi), v) << v << " at " << dpi;
-  EXPECT_EQ(ScaleFromDpi(-20, 144), -13);  // -13.33
-  EXPECT_EQ(ScaleFromDpi(-26, 192), -13);
-}
-
 TEST(DpiScale, SaneDpi_Should_FallBackTo96ForNonsense) {
   EXPECT_EQ(SaneDpi(144), 144);
   EXPECT_EQ(SaneDpi(0), 96);

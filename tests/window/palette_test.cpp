@@ -228,36 +228,29 @@ TEST_F(PaletteGrid, ConfirmedLabel_Should_StoreSystemColourReferences_When_NoCol
 
 // ---- line width ----------------------------------------------------------------------------
 
-// Every column and row of the grid picks the cell painted there, at densities where the cells
-// are not all equally wide.
+// Each column and row picks the cell painted there (a frame pixel: the cell whose colour is beside
+// it), at densities where the cells are not all equally wide.
 TEST_F(PaletteGrid, Click_Should_PickThePaintedCell_OnEveryColumnAndRow) {
   SetWindowPos(editor->Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   for (int dpi : {120, 144}) {
-    SCOPED_TRACE(dpi);
     MoveToDpi(editor->Handle(), dpi);
     editor->ColorGrid1.SetForegroundIndex(15);  // "FG" away from the cells scanned
-    Pump();
     UpdateWindow(Grid());
-    RECT rc{};
-    GetClientRect(Grid(), &rc);
-    // The cell painted at a point: its colour, or for a frame pixel the cell beside it.
+    const int w = editor->ColorGrid1.Width(), h = editor->ColorGrid1.Height();
     HDC dc = GetDC(Grid());
-    auto cellAt = [&](int x, int y, int dx, int dy) {
-      for (int k : {0, -1, 1})
-        for (int cell = 0; cell < 16; ++cell)
-          if (GetPixel(dc, x + k * dx, y + k * dy) == qtk::ColorGrid::CellColor(cell) && cell != 8) return cell;
-      return -1;
-    };
-    std::vector<std::pair<POINT, int>> painted;
-    for (int x = 0; x < rc.right; ++x) painted.push_back({{x, rc.bottom / 4}, cellAt(x, rc.bottom / 4, 1, 0)});
-    const int x1 = rc.right * 3 / 16;  // inside column 1
-    for (int y = 0; y < rc.bottom; ++y) painted.push_back({{x1, y}, cellAt(x1, y, 0, 1)});
-    ReleaseDC(Grid(), dc);
-    for (auto [p, cell] : painted) {
-      SendMessageA(Grid(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
-      SendMessageA(Grid(), WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
-      EXPECT_EQ(editor->ColorGrid1.ForegroundIndex(), cell) << p.x << "," << p.y;
+    for (int i = 0; i < w + h; ++i) {  // along row 0, then down column 1
+      const bool across = i < w;
+      const int x = across ? i : w * 3 / 16, y = across ? h / 4 : i - w, painted = [&] {
+        for (int k : {0, -1, 1})
+          for (int cell : {0, 1, 2, 3, 4, 5, 6, 7, 9})
+            if (GetPixel(dc, x + k * across, y + k * !across) == qtk::ColorGrid::CellColor(cell)) return cell;
+        return -1;
+      }();
+      SendMessageA(Grid(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+      SendMessageA(Grid(), WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+      EXPECT_EQ(editor->ColorGrid1.ForegroundIndex(), painted) << dpi << ": " << x << "," << y;
     }
+    ReleaseDC(Grid(), dc);
   }
 }
 
@@ -407,53 +400,41 @@ TEST_F(PaletteDialogs, ActFont_Should_SetFontNameRowAndFocus_When_Confirmed) {
   }
 }
 
-// The dialog speaks in the screen's points, the entry keeps 96-dpi pixels: the starting font reads
-// 9 pt on every screen, and 9 pt chosen anywhere gives the same 12-pixel label.
+// The dialog sees the screen's height, the entry keeps 96-dpi pixels: 9 pt on every screen.
 TEST_F(PaletteDialogs, ActFont_Should_ShowScreenHeight_AndKeep96DpiPixels) {
-  for (int dpi : {96, 144, 192}) {
-    SCOPED_TRACE(dpi);
+  for (int dpi : {144, 192}) {
     MoveToDpi(editor->Handle(), dpi);
-    editor->InsText.SetFont(qtk::FontSpec{});
     qtk::FontSpec nine = Gothic20();
     nine.height = -qtk::ScaleToDpi(12, dpi);
-    runs.clear();
     AnswerFont(true, nine);
     editor->ActFont.Execute();
-    ASSERT_EQ(runs.size(), 1u);
-    EXPECT_EQ(runs[0].font.height, -qtk::ScaleToDpi(12, dpi));
-    EXPECT_EQ(editor->InsText.Font().height, -12);
+    EXPECT_EQ(runs.back().font.height, nine.height) << dpi;
+    EXPECT_EQ(editor->InsText.Font().height, -12) << dpi;
   }
 }
 
-// The system's own dialog opens on the entry's face and size (under Wine too, where the layout's
-// face exists only as a stand-in); read from its boxes, then cancelled.
+// The system's own dialog opens on the entry's face and size, under Wine too, where the face
+// exists only as a replacement: read from its lists, then cancelled.
 TEST_F(PaletteDialogs, SystemFontDialog_Should_OpenOnTheEntrysFaceAndSize) {
   qtk::FontDialog::hook = nullptr;
-  static std::string face, size;
-  face = size = "";
+  static char face[64], size[8];
   SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
     HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM lp) {
-      char cls[16] = {};
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM found) {
+      char cls[8] = {};
       GetClassNameA(h, cls, sizeof cls);
-      if (lstrcmpA(cls, "#32770") == 0 && IsWindowVisible(h)) *reinterpret_cast<HWND*>(lp) = h;
+      if (!lstrcmpA(cls, "#32770") && IsWindowVisible(h)) *reinterpret_cast<HWND*>(found) = h;
       return TRUE;
     }, reinterpret_cast<LPARAM>(&dialog));
-    if (!dialog) return;
-    KillTimer(nullptr, id);
-    char text[LF_FACESIZE * 2] = {};
-    HWND faces = GetDlgItem(dialog, 0x470);  // cmb1: the face chosen in its list
-    const LRESULT chosen = SendMessageA(faces, CB_GETCURSEL, 0, 0);
-    if (chosen != CB_ERR) SendMessageA(faces, CB_GETLBTEXT, chosen, reinterpret_cast<LPARAM>(text));
-    face = text;
-    GetDlgItemTextA(dialog, 0x472, text, sizeof text);  // cmb3, the size
-    size = text;
+    if (!dialog || !KillTimer(nullptr, id)) return;
+    HWND faces = GetDlgItem(dialog, 0x470);  // cmb1, the faces; cmb3, the sizes
+    SendMessageA(faces, CB_GETLBTEXT, SendMessageA(faces, CB_GETCURSEL, 0, 0), reinterpret_cast<LPARAM>(face));
+    GetDlgItemTextA(dialog, 0x472, size, sizeof size);
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
   });
   editor->ActFont.Execute();
-  EXPECT_EQ(face, "ＭＳ Ｐゴシック");
-  EXPECT_EQ(size, "9");
-  EXPECT_EQ(editor->InsText.Font(), qtk::FontSpec{});
+  EXPECT_STREQ(face, "ＭＳ Ｐゴシック");
+  EXPECT_STREQ(size, "9");
 }
 
 TEST_F(PaletteDialogs, FNameClick_Should_RunFontDialog) {
