@@ -358,7 +358,13 @@ bool FontDialog::Execute(HWND owner) {
   const int dpi = window ? window->Dpi() : SystemDpi();
   const int designHeight = font.height;
   font.height = ScaleToDpi(designHeight, dpi);
-  const bool ok = hook ? hook(*this) : Run(owner);
+  bool ok = false;
+  try {
+    ok = hook ? hook(*this) : Run(owner);
+  } catch (...) {
+    font.height = designHeight;
+    throw;
+  }
   font.height = ok ? ScaleFromDpi(font.height, dpi) : designHeight;
   return ok;
 }
