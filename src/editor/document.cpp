@@ -73,7 +73,7 @@ void TScrivletForm1::ActReloadExecute() {
 }
 
 void TScrivletForm1::SizeToBase() {
-  ScrollBox1.ScrollTo(0, 0);  // a new picture is shown from its top-left corner (the old one paints)
+  ScrollBox1.ScrollTo(0, 0);  // a new picture is shown from its top-left corner
   PB1.SetSize(baseImage.Width(), baseImage.Height());
   // The whole pass that follows writes every pixel: nothing of the old picture is kept.
   composedImage.Allocate(baseImage.Width(), baseImage.Height());

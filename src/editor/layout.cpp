@@ -39,7 +39,8 @@ constexpr const char* kHelp = "ヘルプ(&H)";
 void PlaceSwatch(qtk::Window& swatch, const qtk::Window& frame) {
   const RECT f = frame.Bounds();
   const int edge = frame.Scale(1);
-  swatch.SetBounds(f.left + edge, f.top + edge, f.right - f.left - 2 * edge, f.bottom - f.top - 2 * edge);
+  swatch.SetBounds(f.left + edge, f.top + edge, f.right - f.left - 2 * edge,
+                   f.bottom - f.top - 2 * edge);
 }
 
 }  // namespace

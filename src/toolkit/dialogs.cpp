@@ -197,7 +197,8 @@ private:
       all = {std::min(all.left, r.left), std::min(all.top, r.top), std::max(all.right, r.right),
              std::max(all.bottom, r.bottom)};
     }
-    const LONG dx = std::max<LONG>(0, all.right + all.left - client.right);  // margins as on the left
+    // The right and bottom margins taken as wide as the left and top ones.
+    const LONG dx = std::max<LONG>(0, all.right + all.left - client.right);
     const LONG dy = std::max<LONG>(0, all.bottom + all.top - client.bottom);
     GetWindowRect(dialog, &r);
     if (dx || dy)

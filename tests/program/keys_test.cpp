@@ -18,7 +18,8 @@ TEST_F(KeyboardRoad, EnterOnMode_Should_Start_AndEnterOrConfirm_Should_LeaveTheE
   HWND launcher = program->WaitWindow("TScrivletForm0", 30000);
   ASSERT_TRUE(launcher && PressButton(launcher, "エディタの起動のみ"));
   Keys(launcher, {VK_RETURN});
-  ASSERT_NE(editor = program->WaitWindow("TScrivletForm1", 15000), nullptr) << "Enter did not start";
+  editor = program->WaitWindow("TScrivletForm1", 15000);
+  ASSERT_NE(editor, nullptr) << "Enter did not start the mode";
   ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(launcher); }, 5000) && Foreground(editor));
   picture = Child(editor, "QtkPaintBox");
   Click(picture, 200, 150, true);  // the text tool: the fourth item of the picture's menu
@@ -31,7 +32,7 @@ TEST_F(KeyboardRoad, EnterOnMode_Should_Start_AndEnterOrConfirm_Should_LeaveTheE
   EXPECT_TRUE(WaitFor([&] { return !IsWindowEnabled(confirm); }, 3000)) << "Enter did not confirm";
   Click(picture, 40, 90);
   ClickButton(confirm);
-  EXPECT_TRUE(WaitFor([&] { return FocusOf(editor) == entry; }, 3000)) << "the entry lost the focus";
+  EXPECT_TRUE(WaitFor([&] { return FocusOf(editor) == entry; }, 3000)) << "no focus in the entry";
 }
 
 }  // namespace

@@ -106,7 +106,9 @@ TEST_F(ScaledScreen, PictureAt144Dpi_Should_ShowOnePicturePixelPerScreenPixel_An
 TEST_F(ScaledScreen, FileDialogs_Should_FitTheWorkAreaWithTheirPreview_AtEveryDensity) {
   RECT work{}, dialog{}, pane{}, both{};
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-  auto inside = [&](const RECT& r, const RECT& in) { return IntersectRect(&both, &r, &in) && EqualRect(&both, &r); };
+  auto inside = [&](const RECT& r, const RECT& in) {
+    return IntersectRect(&both, &r, &in) && EqualRect(&both, &r);
+  };
   for (DWORD dpi : {144u, 192u}) {
     DesktopSetting density("LogPixels", dpi);
     StartEditor();

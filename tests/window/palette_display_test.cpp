@@ -97,7 +97,8 @@ TEST_F(PaletteHints, LeavingTheClientAreas_Should_EmptyPanel0) {
   RECT box{};
   GetWindowRect(editor->ScrollBox1.Handle(), &box);
   const int menuBar = box.top - editor->CoolBar1.BarHeight() - GetSystemMetrics(SM_CYMENU) / 2;
-  for (POINT exit : {POINT{box.left + 300, menuBar}, POINT{box.right - 5, box.top + 60}, POINT{box.right + 30, box.top}}) {
+  for (POINT exit : {POINT{box.left + 300, menuBar}, POINT{box.right - 5, box.top + 60},
+                     POINT{box.right + 30, box.top}}) {
     ASSERT_EQ(MoveOver(editor->ColorGrid1), "クリックされた色が選択色になります。");
     SetCursorPos(exit.x, exit.y);
     for (int i = 0; i < 100 && !editor->StatusBar1.PanelText(0).empty(); ++i) Sleep(20), Pump();

@@ -243,7 +243,8 @@ TEST_F(PaletteGrid, Click_Should_PickThePaintedCell_OnEveryColumnAndRow) {
       const int x = across ? i : w * 3 / 16, y = across ? h / 4 : i - w, painted = [&] {
         for (int k : {0, -1, 1})
           for (int cell : {0, 1, 2, 3, 4, 5, 6, 7, 9})
-            if (GetPixel(dc, x + k * across, y + k * !across) == qtk::ColorGrid::CellColor(cell)) return cell;
+            if (GetPixel(dc, x + k * across, y + k * !across) == qtk::ColorGrid::CellColor(cell))
+              return cell;
         return -1;
       }();
       SendMessageA(Grid(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
@@ -428,7 +429,8 @@ TEST_F(PaletteDialogs, SystemFontDialog_Should_OpenOnTheEntrysFaceAndSize) {
     }, reinterpret_cast<LPARAM>(&dialog));
     if (!dialog || !KillTimer(nullptr, id)) return;
     HWND faces = GetDlgItem(dialog, 0x470);  // cmb1, the faces; cmb3, the sizes
-    SendMessageA(faces, CB_GETLBTEXT, SendMessageA(faces, CB_GETCURSEL, 0, 0), reinterpret_cast<LPARAM>(face));
+    const LRESULT chosen = SendMessageA(faces, CB_GETCURSEL, 0, 0);
+    SendMessageA(faces, CB_GETLBTEXT, chosen, reinterpret_cast<LPARAM>(face));
     GetDlgItemTextA(dialog, 0x472, size, sizeof size);
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
   });
