@@ -67,6 +67,7 @@ void TScrivletForm1::ActReloadExecute() {
 }
 
 void TScrivletForm1::SizeToBase() {
+  ScrollBox1.ScrollTo(0, 0);  // a new picture is shown from its top-left corner
   const qtk::Bitmap& base = doc.Base();
   PB1.SetSize(base.Width(), base.Height());
   // The whole pass that follows writes every pixel: nothing of the old picture is kept. A frame
@@ -82,6 +83,9 @@ LRESULT TScrivletForm1::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DROPFILES:
       WMDropFiles(reinterpret_cast<HDROP>(wp));
       return 0;
+    case WM_SYSCOLORCHANGE:  // labels may hold system colours: what they resolve to changed
+      ComposeFull();
+      return Form::OnMessage(msg, wp, lp);
     default:
       return Form::OnMessage(msg, wp, lp);
   }

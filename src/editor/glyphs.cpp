@@ -40,13 +40,13 @@ void Fill(const Pad& p, qtk::Color color, int l, int t, int r, int b) {
 
 void Frame(const Pad& p, int l, int t, int r, int b) { p.c.Rectangle(p.X(l), p.S(t), p.X(r), p.S(b)); }
 
+// Dots as squares of one scaled unit: a pen as wide as a dot would join its ends into a line.
 void Select(const Pad& p) {
-  Pen(p, qtk::clBlack);
   for (int i = 2; i < 14; i += 2) {
-    Line(p, i, 2, i + 1, 2);
-    Line(p, i, 13, i + 1, 13);
-    Line(p, 2, i, 2, i + 1);
-    Line(p, 13, i, 13, i + 1);
+    Fill(p, qtk::clBlack, i, 2, i + 1, 3);
+    Fill(p, qtk::clBlack, i, 13, i + 1, 14);
+    Fill(p, qtk::clBlack, 2, i, 3, i + 1);
+    Fill(p, qtk::clBlack, 13, i, 14, i + 1);
   }
 }
 

@@ -35,6 +35,14 @@ constexpr const char* kFile = "ファイル(&F)";
 constexpr const char* kEdit = "編集(&E)";
 constexpr const char* kHelp = "ヘルプ(&H)";
 
+// The line colour swatch lies one scaled pixel inside its complement frame on every side.
+void PlaceSwatch(qtk::Window& swatch, const qtk::Window& frame) {
+  const RECT f = frame.Bounds();
+  const int edge = frame.Scale(1);
+  swatch.SetBounds(f.left + edge, f.top + edge, f.right - f.left - 2 * edge,
+                   f.bottom - f.top - 2 * edge);
+}
+
 }  // namespace
 
 // The command table: caption, hint, shortcut and glyph of every command.
@@ -264,6 +272,7 @@ void TScrivletForm1::CreateTextRow() {
   FName.onClick = [this] { ActFontExecute(); };
   TextOKButton.Create(Panel2.Handle(), 474, 1, 50, 20, "確　定");
   TextOKButton.onClick = [this] { TextOKButtonClick(); };
+  InsText.SetEnterButton(&TextOKButton);
 }
 
 void TScrivletForm1::CreatePalette() {
@@ -281,6 +290,7 @@ void TScrivletForm1::CreatePalette() {
   ColorGrid1.onClick = [this] { ColorGrid1Click(); };
 
   Panel3.Create(p1, 272, 1, 230, 37, true);
+  Panel3.SetColor(qtk::clGray);  // where the scaled displays leave a row or column uncovered
   HWND p3 = Panel3.Handle();
   struct Display {
     qtk::Edit* edit;
@@ -333,6 +343,7 @@ void TScrivletForm1::CreatePalette() {
   SpinEdit1.SetPopupMenu(PopupMenu1.get());
   SpinEdit1.onChange = [this] { SpinEdit1Change(); };
   SpinEdit1.onClick = [this] { SpinEdit1Click(); };
+  PlaceSwatch(NowColor, NBK);
 }
 
 // The band bar on top, the status bar at the bottom, the picture area in between.
@@ -369,6 +380,7 @@ void TScrivletForm1::OnFormDpiChanged() {
   glyphs_ = CreateGlyphStrip(FormDpi());
   ToolBar1.SetGlyphs(glyphs_.get(), kGlyphCount);
   CoolBar1.RefreshBands();
+  PlaceSwatch(NowColor, NBK);
   AdjustTextPanel();
   LayoutBands();
 }

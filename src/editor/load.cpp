@@ -82,7 +82,7 @@ void TScrivletForm1::LoadPicture(const std::string& name) {
         qtk::PlayMetafile(metafile, into);
       };
     } else if (bmp) {
-      read = [&](qtk::Bitmap& into) { into.ReadBmpFile(name); };
+      read = [&](qtk::Bitmap& into) { into.ReadBmpFile(name, ScreenIsPaletted()); };
     } else {
       // A name without an extension is taken with the picture kept as it is.
       read = [&](qtk::Bitmap& into) {

@@ -20,6 +20,7 @@ void TakeEntryRow(TMoji& label, const qtk::Edit& insText, const qtk::CheckBox& t
 
 void TScrivletForm1::TextOKButtonClick() {
   TextOKButton.SetEnabled(false);
+  InsText.SetFocus();  // the disabled button drops the focus: the entry takes the next words
   if (toolMode == kToolSelect) {
     const TMoji* selected = doc.SelectedText();
     if (!selected) return;
@@ -58,7 +59,7 @@ void TScrivletForm1::ShowLabelInEntry(const TMoji& label) {
 void TScrivletForm1::DrawTextPoint() {
   qtk::Canvas& canvas = PB1.GetCanvas();
   canvas.SetPenMode(qtk::PenMode::Not);
-  const int pen = PB1.Scale(4);  // a screen-only mark: as wide as the other controls are scaled
+  const int pen = 4;  // it lies on the picture, which is shown one pixel per pixel
   canvas.SetPenWidth(pen);
   // The bar is vertical: bringing its ends to the box just around PB1 leaves every visible pixel
   // as it was and keeps GDI's numbers small for a point far outside.

@@ -63,6 +63,7 @@ void TScrivletForm0::Create(TScrivletForm1* editorWindow) {
   // Four items share the 73-pixel box below its caption evenly, in the window's font.
   ModeSelect.PlaceItems(6, 14, 14, 127, 14);
   ModeSelect.SetItemIndex(0);
+  ModeSelect.SetEnterButton(&ScreenCap);  // Enter on a mode starts it, as "G O" does
   NG.Create(Handle(), 97, 88, 50, 25, "N G");
   NG.SetFont(Font());
   NG.SetAction(&ActCancel);

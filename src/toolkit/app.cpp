@@ -54,6 +54,41 @@ void Application::Terminate() {
   PostQuitMessage(0);
 }
 
+namespace {
+
+// Enter in a control that names a button (itself or through a window it sits in) clicks that
+// button when it is enabled; the key goes no further, so the control does not beep.
+bool PressEnterButton(HWND form, const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || msg.wParam != VK_RETURN || GetKeyState(VK_CONTROL) < 0 ||
+      GetKeyState(VK_MENU) < 0)
+    return false;
+  for (HWND h = GetFocus(); h && h != form && IsChild(form, h); h = GetParent(h)) {
+    Window* w = Window::FromHandle(h);
+    if (!w || !w->EnterButton()) continue;
+    Window* button = w->EnterButton();
+    if (button->Enabled() && button->Visible()) SendMessageA(button->Handle(), BM_CLICK, 0, 0);
+    return true;
+  }
+  return false;
+}
+
+// The pointer is over no client area: a form's title, menu bar or frame, a scroll bar, or no
+// window of this program (a move into another client area of ours sets the hint anew).
+bool PointerLeftClientAreas(const MSG& msg) {
+  if (msg.message == WM_NCMOUSEMOVE)
+    return !(GetWindowLongA(msg.hwnd, GWL_STYLE) & WS_CHILD) || msg.wParam == HTHSCROLL ||
+           msg.wParam == HTVSCROLL;
+  if (msg.message != WM_MOUSELEAVE) return false;
+  POINT pt{};
+  GetCursorPos(&pt);
+  HWND under = WindowFromPoint(pt);
+  DWORD process = 0;
+  if (under) GetWindowThreadProcessId(under, &process);
+  return process != GetCurrentProcessId();
+}
+
+}  // namespace
+
 void Application::Dispatch(MSG& msg) {
   if (PreTranslate(msg)) return;
   TranslateMessage(&msg);
@@ -64,6 +99,12 @@ void Application::Dispatch(MSG& msg) {
 // keys that move between its controls (after the accelerators, so that no shortcut is lost).
 bool Application::PreTranslate(MSG& msg) {
   try {
+    if (msg.message == WM_MOUSEMOVE) {
+      // Told when the pointer leaves this client area, which may be for no window of ours.
+      TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, msg.hwnd, 0};
+      TrackMouseEvent(&track);
+    }
+    if (PointerLeftClientAreas(msg)) SetHint("");
     if (msg.message == WM_MOUSEMOVE) {
       for (HWND h = msg.hwnd; h; h = GetParent(h)) {
         if (Window* w = Window::FromHandle(h)) {
@@ -85,6 +126,7 @@ bool Application::PreTranslate(MSG& msg) {
     auto* form = dynamic_cast<Form*>(Window::FromHandle(root));
     if (!form) return false;
     if (form->Accelerators() && TranslateAcceleratorA(root, form->Accelerators(), &msg)) return true;
+    if (PressEnterButton(root, msg)) return true;
     if (HandleDialogKey(root, msg)) return true;
   } catch (...) {
     HandleCurrentException();

@@ -157,14 +157,35 @@ std::span<const uint8_t> Bytes(const std::string& s) {
 }
 }  // namespace
 
-void Bitmap::ReadBmpFile(const std::string& path) {
+namespace {
+
+// A file of one format may carry the name of the other (a save-as keeps the typed name whatever
+// the chosen type): what begins with the other format's signature goes to that reader.
+bool StartsAsJpeg(const std::string& d) {
+  return d.size() >= 3 && d.compare(0, 3, "\xFF\xD8\xFF") == 0;
+}
+bool StartsAsBmp(const std::string& d) { return d.size() >= 2 && d.compare(0, 2, "BM") == 0; }
+
+}  // namespace
+
+void Bitmap::ReadBmpFile(const std::string& path, bool quantizeJpeg) {
   std::string data = ReadWholeFile(path);
-  bmp::Decode(Bytes(data), [&](int32_t w, int32_t h) { return Allocate(w, h); });
-  sourceBits_ = data.size() >= 30 ? static_cast<uint8_t>(data[28]) | (static_cast<uint8_t>(data[29]) << 8) : 24;
+  if (StartsAsJpeg(data)) return ReadJpegBytes(data, quantizeJpeg);
+  ReadBmpBytes(data);
 }
 
 void Bitmap::ReadJpegFile(const std::string& path, bool quantize) {
   std::string data = ReadWholeFile(path);
+  if (StartsAsBmp(data)) return ReadBmpBytes(data);
+  ReadJpegBytes(data, quantize);
+}
+
+void Bitmap::ReadBmpBytes(const std::string& data) {
+  bmp::Decode(Bytes(data), [&](int32_t w, int32_t h) { return Allocate(w, h); });
+  sourceBits_ = data.size() >= 30 ? static_cast<uint8_t>(data[28]) | (static_cast<uint8_t>(data[29]) << 8) : 24;
+}
+
+void Bitmap::ReadJpegBytes(const std::string& data, bool quantize) {
   jpeg::Decode(Bytes(data), quantize, [&](int32_t w, int32_t h) { return Allocate(w, h); });
   sourceBits_ = quantize ? 8 : 24;
 }

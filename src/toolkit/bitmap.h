@@ -49,8 +49,9 @@ public:
 
   // Reads a .bmp or a JPEG file (quantize: 236 colours as on a palette screen), decoding straight
   // into this bitmap (no second frame; reused when the size is the same); after a failure its
-  // pixels and size are unspecified, so read into a spare.
-  void ReadBmpFile(const std::string& path);
+  // pixels and size are unspecified, so read into a spare. A file that begins with the other
+  // format's signature is read as that format.
+  void ReadBmpFile(const std::string& path, bool quantizeJpeg);
   void ReadJpegFile(const std::string& path, bool quantize);
   // Gives the 24-bit picture as BMP file bytes, in pieces of about 1 MiB, to `sink`.
   void WriteBmp(const std::function<void(const uint8_t* data, size_t size)>& sink) const;
@@ -61,6 +62,8 @@ public:
   void Swap(Bitmap& other);
 
 private:
+  void ReadBmpBytes(const std::string& data);
+  void ReadJpegBytes(const std::string& data, bool quantize);
   void Recreate(int width, int height, bool keep);
 
   int width_ = 0, height_ = 0, sourceBits_ = 24;

@@ -12,10 +12,21 @@ namespace {
 
 constexpr int kColumns = 8, kRows = 2, kCells = kColumns * kRows;
 
+// Where the i-th of n cells begins along an extent. Painting and hit-testing both go through
+// here, so a pixel belongs to the cell that is painted on it.
+int CellEdge(int extent, int n, int i) { return extent * i / n; }
+
+int CellIndexAt(int pos, int extent, int n) {
+  pos = std::clamp(pos, 0, extent - 1);
+  int i = 0;
+  while (i + 1 < n && pos >= CellEdge(extent, n, i + 1)) ++i;
+  return i;
+}
+
 RECT CellRect(const RECT& client, int index) {
   int col = index % kColumns, row = index / kColumns;
-  return RECT{client.right * col / kColumns, client.bottom * row / kRows,
-              client.right * (col + 1) / kColumns, client.bottom * (row + 1) / kRows};
+  return RECT{CellEdge(client.right, kColumns, col), CellEdge(client.bottom, kRows, row),
+              CellEdge(client.right, kColumns, col + 1), CellEdge(client.bottom, kRows, row + 1)};
 }
 
 // Black on light colours, white on dark ones.
@@ -52,9 +63,7 @@ int ColorGrid::CellAt(int x, int y) const {
   RECT rc{};
   GetClientRect(hwnd_, &rc);
   if (rc.right <= 0 || rc.bottom <= 0) return foreground_;
-  int col = std::clamp(x, 0, static_cast<int>(rc.right) - 1) * kColumns / rc.right;
-  int row = std::clamp(y, 0, static_cast<int>(rc.bottom) - 1) * kRows / rc.bottom;
-  return row * kColumns + col;
+  return CellIndexAt(y, rc.bottom, kRows) * kColumns + CellIndexAt(x, rc.right, kColumns);
 }
 
 LRESULT ColorGrid::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {

@@ -2,6 +2,7 @@
 #include "toolkit/controls.h"
 
 #include <commctrl.h>
+#include <uxtheme.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -276,6 +277,15 @@ void SpinEdit::Create(HWND parent, int x, int y, int width, int height, int min,
   CreateSystem(UPDOWN_CLASSA, kChild | UDS_ARROWKEYS, 0, parent, x, y, width, height);
   SendMessageA(hwnd_, UDM_SETRANGE32, static_cast<WPARAM>(-1000), 1000);
   SendMessageA(hwnd_, UDM_SETPOS32, 0, 0);
+  OnDpiChanged();  // the control made itself as narrow as its class likes on creation
+}
+
+// The theme draws the arrows at their 96-dpi size: elsewhere the buttons draw them plainly, at
+// the size of the buttons (a blank name turns the theme off; an empty one does not under Wine).
+void SpinEdit::OnDpiChanged() {
+  Window::OnDpiChanged();
+  const wchar_t* plain = Dpi() == kDesignDpi ? nullptr : L" ";
+  SetWindowTheme(hwnd_, plain, plain);
 }
 
 void SpinEdit::SetValue(int value) {

@@ -105,6 +105,7 @@ public:
   int Max() const { return max_; }
   std::function<void()> onChange;
   std::function<void()> onClick;
+  void OnDpiChanged() override;
 
 protected:
   bool OnNotify(NMHDR* header, LRESULT& result) override;

@@ -1,10 +1,12 @@
 #include "toolkit/dialogs.h"
 
+#include <commctrl.h>
 #include <commdlg.h>
 #include <dlgs.h>
 #include <shellapi.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -16,6 +18,7 @@
 #include "toolkit/error.h"
 #include "toolkit/picture_preview.h"
 #include "toolkit/printer.h"
+#include "toolkit/window.h"
 
 namespace qtk {
 
@@ -135,14 +138,24 @@ private:
     try {
       if (msg == WM_INITDIALOG) {
         SetWindowLongPtrA(child, DWLP_USER, reinterpret_cast<const OPENFILENAMEA*>(lp)->lCustData);
+        SetWindowSubclass(GetParent(child), AnySizeInWorkArea, 0, 0);
+        RestoreLaidOutSize(GetParent(child), child);
+        ScaleChild(child);
         return TRUE;
       }
+      if (msg == WM_DESTROY) RemoveWindowSubclass(GetParent(child), AnySizeInWorkArea, 0);
       auto* self = reinterpret_cast<PreviewHook*>(GetWindowLongPtrA(child, DWLP_USER));
       if (!self) return 0;
       switch (msg) {
+        case kFitToWorkArea:
+          FitToWorkArea(GetParent(child));
+          return 0;
         case WM_NOTIFY: {
           const UINT code = reinterpret_cast<const NMHDR*>(lp)->code;
-          if (code == CDN_INITDONE) self->FitPane(child);
+          if (code == CDN_INITDONE) {
+            self->FitPane(child);
+            PostMessageA(child, kFitToWorkArea, 0, 0);  // once the dialog has taken its size
+          }
           if (code == CDN_SELCHANGE) self->Show(child, SelectedPath(child));
           if (code == CDN_FOLDERCHANGE) self->Show(child, "");
           return 0;
@@ -167,6 +180,80 @@ private:
     } catch (...) {
       return 0;
     }
+  }
+
+  static constexpr UINT kFitToWorkArea = WM_APP + 1;
+
+  // The child's units come from the system font, which does not grow with the density as the
+  // dialog's own font does: its parts are given their 96-dpi pixel sizes at the screen's density.
+  static void ScaleChild(HWND child) {
+    const int dpi = SystemWindowDpi(child);
+    auto place = [dpi](HWND h, int x, int y, int w, int hh) {
+      SetWindowPos(h, nullptr, ScaleToDpi(x, dpi), ScaleToDpi(y, dpi), ScaleToDpi(w, dpi),
+                   ScaleToDpi(hh, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    place(child, 0, 0, 200, 279);  // borderless: the window is its client area
+    place(GetDlgItem(child, stc32), 0, 0, 8, 279);
+    place(GetDlgItem(child, kPaneId), 12, 9, 180, 261);
+  }
+
+  // On a small screen the system makes the dialog smaller than the layout of its controls: it is
+  // given back the size they are placed for, so that every later move of them adds up.
+  static void RestoreLaidOutSize(HWND dialog, HWND child) {
+    RECT client{}, all{LONG_MAX, LONG_MAX, 0, 0}, r{};
+    GetClientRect(dialog, &client);
+    for (HWND c = GetWindow(dialog, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+      if (c == child) continue;
+      GetWindowRect(c, &r);
+      MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+      all = {std::min(all.left, r.left), std::min(all.top, r.top), std::max(all.right, r.right),
+             std::max(all.bottom, r.bottom)};
+    }
+    // The right and bottom margins taken as wide as the left and top ones.
+    const LONG dx = std::max<LONG>(0, all.right + all.left - client.right);
+    const LONG dy = std::max<LONG>(0, all.bottom + all.top - client.bottom);
+    GetWindowRect(dialog, &r);
+    if (dx || dy)
+      SetWindowPos(dialog, nullptr, 0, 0, r.right - r.left + dx, r.bottom - r.top + dy,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+  static RECT WorkArea(HWND dialog) {
+    MONITORINFO info{sizeof info};
+    GetMonitorInfoA(MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &info);
+    return info.rcWork;
+  }
+
+  // The dialog keeps its first size as its least one; on a screen of high density that size,
+  // with the pane, can be larger than the screen. It may shrink to the work area instead.
+  static LRESULT CALLBACK AnySizeInWorkArea(HWND dialog, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                            DWORD_PTR) noexcept {
+    const LRESULT r = DefSubclassProc(dialog, msg, wp, lp);
+    if (msg == WM_GETMINMAXINFO) {
+      auto* info = reinterpret_cast<MINMAXINFO*>(lp);
+      const RECT work = WorkArea(dialog);
+      info->ptMinTrackSize.x = std::min<LONG>(info->ptMinTrackSize.x, work.right - work.left);
+      info->ptMinTrackSize.y = std::min<LONG>(info->ptMinTrackSize.y, work.bottom - work.top);
+      // Laid out first at the size its parts ask for, however large, so that the fit that
+      // follows moves every part along.
+      info->ptMaxTrackSize.x = std::max<LONG>(info->ptMaxTrackSize.x, 4 * (work.right - work.left));
+      info->ptMaxTrackSize.y = std::max<LONG>(info->ptMaxTrackSize.y, 4 * (work.bottom - work.top));
+    }
+    return r;
+  }
+
+  // Made as small as the work area where it is larger, and moved into it; the dialog lays out its
+  // controls for the new size (the file list gives up the room, the pane keeps its width).
+  static void FitToWorkArea(HWND dialog) {
+    const RECT work = WorkArea(dialog);
+    RECT r{};
+    GetWindowRect(dialog, &r);
+    const LONG w = std::min(r.right - r.left, work.right - work.left);
+    const LONG h = std::min(r.bottom - r.top, work.bottom - work.top);
+    const LONG x = std::clamp(r.left, work.left, work.right - w);
+    const LONG y = std::clamp(r.top, work.top, work.bottom - h);
+    if (x != r.left || y != r.top || w != r.right - r.left || h != r.bottom - r.top)
+      SetWindowPos(dialog, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
   static std::string SelectedPath(HWND child) {
@@ -315,8 +402,25 @@ bool ColorDialog::Execute(HWND owner) {
   return true;
 }
 
+// A font height is kept for a 96-dpi screen; the dialog speaks in points of the screen it is on,
+// so it is given the height as that screen shows it and its answer is taken back to 96 dpi.
 bool FontDialog::Execute(HWND owner) {
-  if (hook) return hook(*this);
+  const Window* window = Window::FromHandle(owner);
+  const int dpi = window ? window->Dpi() : SystemDpi();
+  const int designHeight = font.height;
+  font.height = ScaleToDpi(designHeight, dpi);
+  bool ok = false;
+  try {
+    ok = hook ? hook(*this) : Run(owner);
+  } catch (...) {
+    font.height = designHeight;
+    throw;
+  }
+  font.height = ok ? ScaleFromDpi(font.height, dpi) : designHeight;
+  return ok;
+}
+
+bool FontDialog::Run(HWND owner) {
   LOGFONTA lf = font.ToLogFont();
   CHOOSEFONTA cf{};
   cf.lStructSize = sizeof cf;

@@ -46,9 +46,13 @@ public:
 
 class FontDialog {
 public:
-  FontSpec font;  // colour included
+  FontSpec font;  // colour included; height for a 96-dpi screen
+  // The dialog (and the hook) sees the height at the owner's density.
   bool Execute(HWND owner);
   static inline std::function<bool(FontDialog&)> hook;
+
+private:
+  bool Run(HWND owner);
 };
 
 class Printer;

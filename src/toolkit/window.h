@@ -69,6 +69,10 @@ public:
   // The hint of the point (client coordinates) under the pointer; controls with parts override.
   virtual std::string HintAt(POINT client) const { return hint_; }
 
+  // Enter in this window, or in a window inside it, clicks `button` when that is enabled.
+  void SetEnterButton(Window* button) { enterButton_ = button; }
+  Window* EnterButton() const { return enterButton_; }
+
   // Context menu on right click; an empty menu shows nothing (and suppresses the control's own).
   void SetPopupMenu(Menu* menu) { popup_ = menu; }
   Menu* PopupMenu() const { return popup_; }
@@ -117,6 +121,7 @@ private:
   std::string hint_;
   bool showHint_ = false;
   Menu* popup_ = nullptr;
+  Window* enterButton_ = nullptr;
   void ApplyFont();
   // Positions and sizes at creation, scaled from 96 dpi to the parent's density.
   RECT ScaledDesign(HWND parent, int x, int y, int width, int height);

@@ -102,5 +102,27 @@ TEST_F(ScaledScreen, PictureAt144Dpi_Should_ShowOnePicturePixelPerScreenPixel_An
   EXPECT_EQ(ClientPixel(picture, 120, 30), Pattern(120, 30)) << "the line is wider than drawn";
 }
 
+// The open and save dialogs, with their preview pane, lie wholly in the work area at any density.
+TEST_F(ScaledScreen, FileDialogs_Should_FitTheWorkAreaWithTheirPreview_AtEveryDensity) {
+  RECT work{}, dialog{}, pane{}, both{};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  auto inside = [&](const RECT& r, const RECT& in) {
+    return IntersectRect(&both, &r, &in) && EqualRect(&both, &r);
+  };
+  for (DWORD dpi : {144u, 192u}) {
+    DesktopSetting density("LogPixels", dpi);
+    StartEditor();
+    for (WORD key : {WORD('O'), WORD('S')}) {
+      HWND h = FileDialogByKeys(key);
+      ASSERT_NE(h, nullptr);
+      GetWindowRect(h, &dialog);
+      GetWindowRect(GetDlgItem(FindWindowExA(h, nullptr, "#32770", nullptr), 0x0B00), &pane);
+      EXPECT_TRUE(inside(dialog, work) && inside(pane, dialog)) << dpi << " dpi, " << char(key);
+      EXPECT_GE(pane.right - pane.left, 90 * static_cast<int>(dpi) / 96);
+      EXPECT_TRUE(CancelDialog(h));
+    }
+  }
+}
+
 }  // namespace
 }  // namespace quillora::program

@@ -224,18 +224,20 @@ TEST_F(AnnotTextPoint, Release_Should_MarkPointOnScreenOnly) {
   EXPECT_EQ(editor->doc.Texts()[0]->Y, 100);
 }
 
-// The marker is a screen-only mark as wide as the controls are scaled; taking it away must take
-// all of it, however wide the density made it.
-TEST_F(AnnotTextPoint, Press_Should_TakeTheWholeMarkerAway_AtAnyDensity) {
+// The marker lies on the picture, shown one pixel per pixel: 4 wide at any density, and taken
+// away whole.
+TEST_F(AnnotTextPoint, Marker_Should_BeFourWide_AndGoAwayWhole_AtAnyDensity) {
   Tool(TScrivletForm1::kText1);
   for (int dpi : {96, 192, 288}) {
     SCOPED_TRACE(dpi);
     MoveToDpi(editor->Handle(), dpi);
     Pump();
     Click(40, 50);
-    const int half = qtk::ScaleToDpi(4, dpi) / 2;
-    EXPECT_EQ(Screen(40 - half, 55), 0u) << "the marker is as wide as the density makes it";
+    const int half = 2;
+    EXPECT_EQ(Screen(40 - half, 55), 0u);
     EXPECT_EQ(Screen(40 + half - 1, 55), 0u);
+    EXPECT_EQ(Screen(40 - half - 1, 55), kWhite) << "the marker is 4 wide";
+    EXPECT_EQ(Screen(40 + half, 55), kWhite);
     Press(100, 100);
     for (int x = 40 - 2 * half; x <= 40 + 2 * half; ++x) EXPECT_EQ(Screen(x, 55), kWhite) << "x=" << x;
     Release(100, 100);

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <uxtheme.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/glyphs.h"
 #include "launcher/launcher.h"
 #include "support/editor_fixture.h"
 #include "window/picture_driver.h"
@@ -82,6 +84,19 @@ RECT InParent(HWND hwnd) {
   return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
+// Runs of ink along the top edge of the select tool's glyph, drawn for a screen of `dpi`.
+int DotsOnSelectGlyph(int dpi) {
+  qtk::BitmapObject strip = CreateGlyphStrip(dpi);
+  const int size = qtk::ScaleToDpi(16, dpi), y = qtk::ScaleToDpi(2, dpi);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, strip.get());
+  int runs = 0;  // along the first glyph
+  for (int x = 1; x < size; ++x) runs += GetPixel(dc, x, y) == 0 && GetPixel(dc, x - 1, y) != 0;
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  return runs;
+}
+
 class DpiLayout : public EditorTest {};
 
 TEST_F(DpiLayout, EveryControl_Should_ScaleWithTheScreenAndKeepItsTextWhole) {
@@ -118,6 +133,7 @@ TEST_F(DpiLayout, EveryControl_Should_ScaleWithTheScreenAndKeepItsTextWhole) {
       {"NowColor", e.NowColor.Handle(), {197, 20, 9, 9}, false},
       {"SpinEdit1", e.SpinEdit1.Handle(), {505, 1, 20, 36}, false},
   };
+  EXPECT_EQ(e.SpinEdit1.Width(), 20) << "as created";
   int worstText = -1000;
   for (int dpi : {96, 120, 144, 192}) {
     SCOPED_TRACE(dpi);
@@ -157,6 +173,19 @@ TEST_F(DpiLayout, EveryControl_Should_ScaleWithTheScreenAndKeepItsTextWhole) {
     int edges[2] = {};
     SendMessageA(e.StatusBar1.Handle(), SB_GETPARTS, 2, reinterpret_cast<LPARAM>(edges));
     EXPECT_EQ(edges[0], qtk::ScaleToDpi(400, dpi));
+    // The swatch's complement frame is as wide on every side; no grey plate leaves a strip of
+    // another colour showing in the display panel.
+    const RECT frame = InParent(e.NBK.Handle()), swatch = InParent(e.NowColor.Handle());
+    const int edge = swatch.left - frame.left;
+    EXPECT_EQ(swatch.top - frame.top, edge);
+    EXPECT_EQ(frame.right - swatch.right - edge, edge);
+    EXPECT_EQ(frame.bottom - swatch.bottom - edge, edge);
+    EXPECT_EQ(e.Panel3.GetColor(), qtk::clGray);
+    // The spin buttons keep their width from creation on; away from 96 dpi they are drawn without
+    // the theme, whose arrows keep their 96-dpi size.
+    EXPECT_EQ(GetWindowTheme(e.SpinEdit1.Handle()) == nullptr, dpi != 96);
+    // The select tool's glyph keeps a dotted outline: its top edge is ink and gaps in turn.
+    EXPECT_GE(DotsOnSelectGlyph(dpi), 6);
     RECT area{};
     GetClientRect(e.Handle(), &area);
     std::printf("dpi %d: editor client %ld x %ld, TextOKButton %ld wide, text margin %d\n", dpi,

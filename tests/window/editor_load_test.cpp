@@ -105,6 +105,44 @@ TEST_F(EditorLoad, LoadPicture_Should_TakeJpegWhateverTheCaseOfTheExtension) {
   }
 }
 
+// A picture saved under the other format's extension opens by its signature.
+TEST_F(EditorLoad, LoadPicture_Should_ReadTheOtherFormat_When_BytesBeginWithItsSignature) {
+  TempDir dir;
+  WriteFile(dir.File("a.bmp"), MakeJpeg(48, 32, Checker));
+  WriteFile(dir.File("b.jpg"), MakeBmp24(37, 23, Checker));
+  for (auto [name, width] : {std::pair{"a.bmp", 48}, {"b.jpg", 37}}) {
+    editor->LoadPicture(dir.File(name));
+    EXPECT_EQ(editor->composedImage.Width(), width) << name;
+  }
+  EXPECT_TRUE(boxes.boxes.empty());
+}
+
+// A new picture is shown from its top-left corner, wherever the last one was scrolled to.
+TEST_F(EditorLoad, LoadPicture_Should_ShowTheNewPictureFromItsTopLeft) {
+  TempDir dir;
+  WriteFile(dir.File("big.bmp"), MakeBmp24(1600, 1200, Checker));
+  editor->Show();
+  editor->LoadPicture(dir.File("big.bmp"));
+  editor->ScrollBox1.ScrollTo(300, 143);
+  ASSERT_EQ(editor->PB1.Bounds().top, -143);
+  editor->LoadPicture(dir.File("big.bmp"));
+  EXPECT_EQ(editor->PB1.Bounds().left, 0);
+  EXPECT_EQ(editor->PB1.Bounds().top, 0);
+}
+
+// A label in system colours follows a change of the system's colours, all of it at once.
+TEST_F(EditorLoad, SystemColourChange_Should_RecomposeEveryLabel) {
+  editor->doc.AddText(TMoji{});
+  editor->doc.Texts().back()->Text = "system", editor->doc.Texts().back()->BkColor = qtk::clWindow;
+  editor->ComposePicture();
+  const int index = COLOR_WINDOW;
+  const COLORREF old = GetSysColor(index), changed = RGB(0x12, 0x34, 0x56);
+  SetSysColors(1, &index, &changed);  // the system tells every window
+  const uint32_t after = PixelAt(editor->composedImage, 0, 0);
+  SetSysColors(1, &index, &old);
+  EXPECT_EQ(after, changed);
+}
+
 TEST_F(EditorLoad, LoadPicture_Should_TakeUpperCaseBmpExtension) {
   TempDir dir;
   std::string path = dir.File("scan.BMP");

@@ -41,8 +41,12 @@ protected:
     EXPECT_EQ(text, editor->StatusBar1.PanelText(0));
     return text;
   }
-  // The pointer moves over a window; hints are worked out in the message loop.
+  // The pointer moves over a window; hints are worked out in the message loop. The system's
+  // pointer goes there too: a pointer elsewhere would be leaving the window.
   std::string MoveOver(HWND hwnd, int x = 2, int y = 2) {
+    POINT at{x, y};
+    ClientToScreen(hwnd, &at);
+    SetCursorPos(at.x, at.y);
     PostMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
     Pump();
     return Panel0();
@@ -81,6 +85,25 @@ TEST_F(PaletteHints, NoHint_Should_TakeEnclosingHint_OrEmptyPanel) {
   EXPECT_EQ(MoveOver(editor->MHyouji), "表示パネルです。");
   EXPECT_EQ(MoveOver(editor->LineW), "表示パネルです。");
   EXPECT_EQ(MoveOver(editor->LW), "この幅で線が描画されます。");  // its own comes first
+}
+
+// The real pointer leaves the client areas: over the menu bar, the picture's scroll bar, out of
+// the window. Panel 0 empties each time.
+TEST_F(PaletteHints, LeavingTheClientAreas_Should_EmptyPanel0) {
+  SetWindowPos(editor->Handle(), HWND_TOPMOST, 50, 50, 700, 500, SWP_SHOWWINDOW);
+  TempDir dir;
+  WriteFile(dir.File("big.bmp"), MakeBmp24(1500, 1200, [](int, int) { return 0xFFFFFFu; }));
+  editor->LoadPicture(dir.File("big.bmp"));
+  RECT box{};
+  GetWindowRect(editor->ScrollBox1.Handle(), &box);
+  const int menuBar = box.top - editor->CoolBar1.BarHeight() - GetSystemMetrics(SM_CYMENU) / 2;
+  for (POINT exit : {POINT{box.left + 300, menuBar}, POINT{box.right - 5, box.top + 60},
+                     POINT{box.right + 30, box.top}}) {
+    ASSERT_EQ(MoveOver(editor->ColorGrid1), "クリックされた色が選択色になります。");
+    SetCursorPos(exit.x, exit.y);
+    for (int i = 0; i < 100 && !editor->StatusBar1.PanelText(0).empty(); ++i) Sleep(20), Pump();
+    EXPECT_EQ(Panel0(), "") << exit.x << "," << exit.y;
+  }
 }
 
 TEST_F(PaletteHints, ToolButtons_Should_PutTheirHintsInPanel0) {

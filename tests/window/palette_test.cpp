@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "support/editor_fixture.h"
+#include "toolkit/logic/dpi_scale.h"
+#include "window/picture_driver.h"
 
 namespace quillora::testing_support {
 namespace {
@@ -226,6 +228,33 @@ TEST_F(PaletteGrid, ConfirmedLabel_Should_StoreSystemColourReferences_When_NoCol
 
 // ---- line width ----------------------------------------------------------------------------
 
+// Each column and row picks the cell painted there (a frame pixel: the cell whose colour is beside
+// it), at densities where the cells are not all equally wide.
+TEST_F(PaletteGrid, Click_Should_PickThePaintedCell_OnEveryColumnAndRow) {
+  SetWindowPos(editor->Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  for (int dpi : {120, 144}) {
+    MoveToDpi(editor->Handle(), dpi);
+    editor->ColorGrid1.SetForegroundIndex(15);  // "FG" away from the cells scanned
+    UpdateWindow(Grid());
+    const int w = editor->ColorGrid1.Width(), h = editor->ColorGrid1.Height();
+    HDC dc = GetDC(Grid());
+    for (int i = 0; i < w + h; ++i) {  // along row 0, then down column 1
+      const bool across = i < w;
+      const int x = across ? i : w * 3 / 16, y = across ? h / 4 : i - w, painted = [&] {
+        for (int k : {0, -1, 1})
+          for (int cell : {0, 1, 2, 3, 4, 5, 6, 7, 9})
+            if (GetPixel(dc, x + k * across, y + k * !across) == qtk::ColorGrid::CellColor(cell))
+              return cell;
+        return -1;
+      }();
+      SendMessageA(Grid(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+      SendMessageA(Grid(), WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+      EXPECT_EQ(editor->ColorGrid1.ForegroundIndex(), painted) << dpi << ": " << x << "," << y;
+    }
+    ReleaseDC(Grid(), dc);
+  }
+}
+
 class PaletteWidth : public PaletteTest {
 protected:
   // The spinner's upper or lower half, pressed and released.
@@ -370,6 +399,44 @@ TEST_F(PaletteDialogs, ActFont_Should_SetFontNameRowAndFocus_When_Confirmed) {
     else
       EXPECT_TRUE(editor->FColorButton.Focused()) << mode;
   }
+}
+
+// The dialog sees the screen's height, the entry keeps 96-dpi pixels: 9 pt on every screen.
+TEST_F(PaletteDialogs, ActFont_Should_ShowScreenHeight_AndKeep96DpiPixels) {
+  for (int dpi : {144, 192}) {
+    MoveToDpi(editor->Handle(), dpi);
+    qtk::FontSpec nine = Gothic20();
+    nine.height = -qtk::ScaleToDpi(12, dpi);
+    AnswerFont(true, nine);
+    editor->ActFont.Execute();
+    EXPECT_EQ(runs.back().font.height, nine.height) << dpi;
+    EXPECT_EQ(editor->InsText.Font().height, -12) << dpi;
+  }
+}
+
+// The system's own dialog opens on the entry's face and size, under Wine too, where the face
+// exists only as a replacement: read from its lists, then cancelled.
+TEST_F(PaletteDialogs, SystemFontDialog_Should_OpenOnTheEntrysFaceAndSize) {
+  qtk::FontDialog::hook = nullptr;
+  static char face[64], size[8];
+  SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM found) {
+      char cls[8] = {};
+      GetClassNameA(h, cls, sizeof cls);
+      if (!lstrcmpA(cls, "#32770") && IsWindowVisible(h)) *reinterpret_cast<HWND*>(found) = h;
+      return TRUE;
+    }, reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog || !KillTimer(nullptr, id)) return;
+    HWND faces = GetDlgItem(dialog, 0x470);  // cmb1, the faces; cmb3, the sizes
+    const LRESULT chosen = SendMessageA(faces, CB_GETCURSEL, 0, 0);
+    SendMessageA(faces, CB_GETLBTEXT, chosen, reinterpret_cast<LPARAM>(face));
+    GetDlgItemTextA(dialog, 0x472, size, sizeof size);
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+  });
+  editor->ActFont.Execute();
+  EXPECT_STREQ(face, "ＭＳ Ｐゴシック");
+  EXPECT_STREQ(size, "9");
 }
 
 TEST_F(PaletteDialogs, FNameClick_Should_RunFontDialog) {

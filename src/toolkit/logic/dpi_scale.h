@@ -15,6 +15,13 @@ constexpr int ScaleToDpi(int value, int dpi) {
                                        : -((-product + half) / kDesignDpi));
 }
 
+// The way back: a length on a screen of `dpi` as it is at 96 dpi, rounded the same way.
+constexpr int ScaleFromDpi(int value, int dpi) {
+  const int64_t product = int64_t{value} * kDesignDpi;
+  const int64_t half = dpi / 2;
+  return static_cast<int>(product >= 0 ? (product + half) / dpi : -((-product + half) / dpi));
+}
+
 // A usable screen density: what the system reports, or 96 when it reports nothing sensible.
 constexpr int SaneDpi(int reported) { return reported >= 48 && reported <= 960 ? reported : kDesignDpi; }
 
