@@ -62,6 +62,7 @@ void Document::ClearAnnotations() {
 
 void Document::ReplacePicture(qtk::Bitmap& with, bool keepMarks, std::string fileName,
                               bool modified) {
+  StepScope step(*this);  // the flag it gives is part of the step
   Do(MakeReplace(with, keepMarks, std::move(fileName)), true);
   modified_ = modified;
   // Within a longer step too: the frame that leaves is there for the view to reuse at once.
