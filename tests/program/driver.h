@@ -36,6 +36,7 @@ public:
   HWND WaitWindow(const char* className, DWORD ms = 10000) const;
   // Resident memory of the process in bytes.
   size_t ResidentBytes() const;
+  HANDLE Process() const { return pi_.hProcess; }
 
   // Launcher, mode "エディタの起動のみ", "G O": the shown editor, or null.
   HWND OpenEditor();

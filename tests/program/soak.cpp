@@ -1,6 +1,7 @@
 // The soak: the shipped program driven with seeded random input for a set time. It fails when
-// the program ends while it should not, or, in runs of three minutes and more, when its resident
-// memory at the end is more than 10% above what it was after the first minute.
+// the program ends while it should not, when its GDI or USER objects at the end are more than
+// after the first minute, or, in runs of three minutes and more, when its resident memory at the
+// end is more than 10% above what it was after the first minute.
 //   quillora_soak.exe [--seconds N] [--seed S] [--trace]
 #include <windows.h>
 
@@ -12,6 +13,7 @@
 
 #include "program/driver.h"
 #include "support/files.h"
+#include "support/gui_objects.h"
 
 namespace quillora::program {
 namespace {
@@ -38,23 +40,39 @@ public:
     WarmUp();
     const DWORD start = GetTickCount(), baselineAt = std::min<DWORD>(60, seconds_ / 3) * 1000;
     size_t baseline = 0;
+    testing_support::GuiObjects first, last;
     while (GetTickCount() - start < seconds_ * 1000) {
       Step();
       ++operations_;
       AnswerEverything();
-      if (trace_) std::printf("%5lu %-20s %.1f MB\n", operations_, last_, program_.ResidentBytes() / 1e6);
+      if (trace_) {
+        const auto counts = testing_support::CountGuiObjects(program_.Process());
+        std::printf("%5lu %-20s %.1f MB, GDI %ld, USER %ld\n", operations_, last_, program_.ResidentBytes() / 1e6,
+                    counts.gdi, counts.user);
+      }
       if (failure_) return Fail(failure_);
       if (!program_.Running()) {
         std::printf("soak: exit code %ld\n", program_.WaitEnd(0));
         return Fail("the program ended");
       }
-      if (!baseline && GetTickCount() - start >= baselineAt) baseline = Resident();
+      if (!baseline && GetTickCount() - start >= baselineAt) {
+        baseline = Resident();
+        first = Objects();
+      }
     }
     const size_t end = Resident();
+    last = Objects();
     std::printf("soak: %lu operations, %lu boxes answered, %lu saves, resident %.1f MB after %lu s, "
                 "%.1f MB at the end (%lu s)\n",
                 operations_, boxes_, saves_, baseline / 1e6, baselineAt / 1000, end / 1e6, seconds_);
+    std::printf("soak: GDI objects %ld after %lu s, %ld at the end; USER objects %ld, %ld (%s)\n", first.gdi,
+                baselineAt / 1000, last.gdi, first.user, last.user, last.how);
     if (!baseline || !end) return Fail("resident memory could not be read");
+    if (first.gdi < 0 || first.user < 0 || last.gdi < 0 || last.user < 0)
+      return Fail("GDI and USER objects could not be counted");
+    // A few USER objects come and go with the system's own windows (a tooltip, a caret).
+    if (last.gdi > first.gdi) return Fail("GDI objects grew");
+    if (last.user > first.user + 4) return Fail("USER objects grew");
     // In a short run the largest picture met so far still moves the figure by megabytes: the
     // rule holds for runs of three minutes and more, after their first minute.
     if (seconds_ >= 180 && end > baseline + baseline / 10) return Fail("resident memory grew by more than 10%");
@@ -101,6 +119,12 @@ private:
     WaitFor([&] { return program_.Window("#32770") != nullptr; }, 3000);
     closing_ = true;
     AnswerEverything();
+  }
+
+  // The program's objects in the same state as its memory is read (after Resident()).
+  testing_support::GuiObjects Objects() {
+    testing_support::GuiObjects counts = testing_support::CountGuiObjects(program_.Process());
+    return counts;
   }
 
   // Resident memory with the same document each time: the blank picture, no annotations.
@@ -156,7 +180,7 @@ private:
     if (!IsWindowVisible(program_.editor)) ReachEditor();
     HWND editor = program_.editor;
     if (GetForegroundWindow() != editor) Foreground(editor);
-    switch (Pick(16)) {
+    switch (Pick(19)) {
       case 0: case 1: {
         last_ = "tool bar";
         HWND bar = Child(editor, "ToolbarWindow32");
@@ -202,9 +226,43 @@ private:
         break;
       case 13: last_ = "other control"; ClickIn(AnyChild("Button")); break;
       case 14: last_ = "spin"; ClickIn(Child(editor, "msctls_updown32")); break;
+      case 16: last_ = "font"; ChooseAnyFontSize(); break;
+      case 17: {
+        // A move to a screen of another density, as the system tells it (no suggested rectangle).
+        static const WORD kDensities[] = {96, 120, 144, 192};
+        const WORD dpi = kDensities[Pick(4)];
+        last_ = "density";
+        PostMessageA(editor, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), 0);
+        Wait(300);
+        break;
+      }
+      case 18: last_ = "preview"; PreviewInOpenDialog(); break;
       default: last_ = "move"; ClickIn(Child(editor, "msctls_statusbar32")); break;
     }
     Wait(30);
+  }
+
+  // The font dialog from the menu, a size from its list, OK.
+  void ChooseAnyFontSize() {
+    MenuCommand(program_.editor, 1, 'F');
+    HWND dialog = program_.WaitWindow("#32770", 3000);
+    HWND sizes = dialog ? GetDlgItem(dialog, 0x472) : nullptr;
+    if (!sizes) return;
+    const LRESULT count = SendMessageA(sizes, CB_GETCOUNT, 0, 0);
+    if (count > 0) SendMessageA(sizes, CB_SETCURSEL, Pick(static_cast<int>(std::min<LRESULT>(count, 12))), 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(0x472, CBN_SELCHANGE), reinterpret_cast<LPARAM>(sizes));
+    if (HWND ok = GetDlgItem(dialog, IDOK)) ClickUntilGone(dialog, ok);
+  }
+  // The open dialog with a picture chosen in its list, so that its preview shows it, then cancelled.
+  void PreviewInOpenDialog() {
+    Keys(program_.editor, {VK_CONTROL, 'O'});
+    HWND dialog = WaitFileDialog(program_, 3000);
+    if (!dialog) return;
+    if (HWND list = Child(dialog, "SysListView32")) {
+      Click(list, 40, 8 + 18 * Pick(4));
+      Wait(400);
+    }
+    CancelDialog(dialog);
   }
 
   // Answers every box, dialog and menu the program shows, as a user might.
@@ -305,7 +363,7 @@ private:
   const char* failure_ = nullptr;
 
 public:
-  bool trace_ = false;  // memory after every operation
+  bool trace_ = false;  // memory and objects after every operation
 };
 
 }  // namespace
