@@ -18,10 +18,11 @@ xvfb_pid=$!
 export DISPLAY="$display"
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 # A desktop like the users': with no window manager, Wine waits 2 s for one each time it hides a
-# window, and windows have no frames. QUILLORA_NO_WM=1 leaves it out.
+# window. It shows a main window over the whole screen; windows whose titles QUILLORA_WM_DIALOGS
+# lists (comma-separated) it keeps at their own size, as a desktop does. QUILLORA_NO_WM=1 leaves it out.
 wm_pid=""
 if [ "${QUILLORA_NO_WM:-0}" != 1 ] && command -v matchbox-window-manager >/dev/null; then
-  matchbox-window-manager -use_titlebar no >/dev/null 2>&1 &
+  matchbox-window-manager -use_titlebar no ${QUILLORA_WM_DIALOGS:+-force_dialogs "$QUILLORA_WM_DIALOGS"} >/dev/null 2>&1 &
   wm_pid=$!
   for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
 fi

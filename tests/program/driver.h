@@ -15,6 +15,9 @@ namespace quillora::program {
 bool WaitFor(const std::function<bool()>& done, DWORD ms);
 void Wait(DWORD ms);
 
+// Returns when the window has kept its place and size for a moment (a window manager moves it).
+void Settle(HWND window);
+
 // Quillora.exe beside the test program.
 std::string ProgramPath();
 

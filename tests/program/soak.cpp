@@ -114,6 +114,12 @@ private:
       MenuCommand(editor, menu, static_cast<WORD>(item));
       CancelWhatOpens();
     }
+    // Each density once (its fonts and glyphs), a font chosen and a preview shown.
+    for (WORD dpi : {120, 144, 192, 96}) PostMessageA(editor, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), 0);
+    Wait(1000);
+    ChooseAnyFontSize();
+    PreviewInOpenDialog();
+    AnswerEverything();
   }
   void CancelWhatOpens() {
     WaitFor([&] { return program_.Window("#32770") != nullptr; }, 3000);

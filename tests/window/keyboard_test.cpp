@@ -174,6 +174,8 @@ TEST_F(KeysClipboard, BoundKeys_Should_Work_WhereverTabPutsTheFocus) {
 }
 
 TEST_F(KeysClipboard, EditorFrame_Should_HaveTheLayoutsClientSize_BelowItsMenu) {
+  // The frame as the program makes it: once shown, a window manager may size it otherwise.
+  CreateEditor();
   RECT client{};
   GetClientRect(editor->Handle(), &client);
   EXPECT_EQ(client.right, 542);
