@@ -18,8 +18,9 @@ xvfb_pid=$!
 export DISPLAY="$display"
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 # A desktop like the users': with no window manager, Wine waits 2 s for one each time it hides a
-# window. It shows a main window over the whole screen; windows whose titles QUILLORA_WM_DIALOGS
-# lists (comma-separated) it keeps at their own size, as a desktop does. QUILLORA_NO_WM=1 leaves it out.
+# window. It shows a main window over the whole screen; windows whose titles begin with one of
+# QUILLORA_WM_DIALOGS (comma-separated) it keeps at their own size, as a desktop does.
+# QUILLORA_NO_WM=1 leaves it out.
 wm_pid=""
 if [ "${QUILLORA_NO_WM:-0}" != 1 ] && command -v matchbox-window-manager >/dev/null; then
   matchbox-window-manager -use_titlebar no ${QUILLORA_WM_DIALOGS:+-force_dialogs "$QUILLORA_WM_DIALOGS"} >/dev/null 2>&1 &

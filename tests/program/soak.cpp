@@ -120,11 +120,16 @@ private:
       MenuCommand(editor, menu, static_cast<WORD>(item));
       CancelWhatOpens();
     }
-    // Each density once (its fonts and glyphs), a font chosen and a preview shown.
+    // Each density once (its fonts and glyphs), a preview shown, and a label in each of the font
+    // sizes the run chooses from, which fills the canvases' font caches to their bound.
     for (WORD dpi : {120, 144, 192, 96}) PostMessageA(editor, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), 0);
     Wait(1000);
-    ChooseAnyFontSize();
     PreviewInOpenDialog();
+    AnswerEverything();
+    for (int size = 0; size < kFontSizes; ++size) {
+      ChooseFontSize(size);
+      PlaceLabel();
+    }
     AnswerEverything();
   }
   void CancelWhatOpens() {
@@ -254,16 +259,34 @@ private:
     Wait(30);
   }
 
-  // The font dialog from the menu, a size from its list, OK.
-  void ChooseAnyFontSize() {
+  // The font dialog from the menu, a size from the first kFontSizes of its list, OK.
+  static constexpr int kFontSizes = 12;
+  void ChooseAnyFontSize() { ChooseFontSize(Pick(kFontSizes)); }
+  void ChooseFontSize(int index) {
     MenuCommand(program_.editor, 1, 'F');
     HWND dialog = program_.WaitWindow("#32770", 3000);
     HWND sizes = dialog ? GetDlgItem(dialog, 0x472) : nullptr;
     if (!sizes) return;
     const LRESULT count = SendMessageA(sizes, CB_GETCOUNT, 0, 0);
-    if (count > 0) SendMessageA(sizes, CB_SETCURSEL, Pick(static_cast<int>(std::min<LRESULT>(count, 12))), 0);
+    if (count > 0) SendMessageA(sizes, CB_SETCURSEL, std::min<LRESULT>(index, count - 1), 0);
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(0x472, CBN_SELCHANGE), reinterpret_cast<LPARAM>(sizes));
     if (HWND ok = GetDlgItem(dialog, IDOK)) ClickUntilGone(dialog, ok);
+  }
+  // A label placed as a user does: the text tool from the picture's menu, a point, words, "確　定".
+  void PlaceLabel() {
+    HWND picture = Picture();
+    if (!picture) return;
+    Click(picture, 40 + Pick(200), 40 + Pick(150), true);
+    Wait(300);
+    for (int i = 0; i < 4; ++i) Keys(nullptr, {VK_DOWN});
+    Keys(nullptr, {VK_RETURN});
+    Click(picture, 40 + Pick(200), 40 + Pick(150));
+    if (HWND entry = AnyChild("Edit", true)) {
+      ClickIn(entry);
+      TypeText(entry, L"注釈");
+      PressButton(program_.editor, "確　定");
+    }
+    AnswerEverything();
   }
   // The open dialog with a picture chosen in its list, so that its preview shows it, then cancelled.
   void PreviewInOpenDialog() {
