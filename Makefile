@@ -44,9 +44,10 @@ soak: build
 	@bash scripts/with-display.sh bash scripts/wine-test.sh $(BUILD)/quillora_soak.exe \
 	  --seconds $${SOAK_SECONDS:-600} --seed $${SOAK_SEED:-1}
 
-# The README's pictures of the editor (at 96, 144 and 192 dpi), remade after a change of the layout.
+# The README's pictures of the editor (at 96, 144 and 192 dpi), remade after a change of the layout;
+# the window manager keeps the program's windows at their own size, as a desktop does.
 screenshot: build
-	@QUILLORA_SCREEN=1280x1024x24 bash scripts/with-display.sh bash -c 'set -e; \
+	@QUILLORA_SCREEN=1280x1024x24 QUILLORA_WM_DIALOGS="　Quillora" bash scripts/with-display.sh bash -c 'set -e; \
 	  bash scripts/screenshot.sh $(BUILD) docs/editor.png; \
 	  bash scripts/screenshot.sh $(BUILD) docs/editor-144dpi.png 144; \
 	  bash scripts/screenshot.sh $(BUILD) docs/editor-192dpi.png 192'

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# with-display.sh COMMAND...: runs COMMAND with an Xvfb display and a Wine server of our own,
-# then ends both by their process ids, whatever COMMAND did.
+# with-display.sh COMMAND...: runs COMMAND with an Xvfb display, a small window manager on it and
+# a Wine server of our own, then ends them by their process ids, whatever COMMAND did.
 set -u
 here=$(cd "$(dirname "$0")/.." && pwd)
 export WINEPREFIX="${WINEPREFIX:-$here/build/wineprefix}"
@@ -17,6 +17,16 @@ Xvfb "$display" -screen 0 "${QUILLORA_SCREEN:-1024x768x24}" -nolisten tcp >/dev/
 xvfb_pid=$!
 export DISPLAY="$display"
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+# A desktop like the users': with no window manager, Wine waits 2 s for one each time it hides a
+# window. It shows a main window over the whole screen; windows whose titles begin with one of
+# QUILLORA_WM_DIALOGS (comma-separated) it keeps at their own size, as a desktop does.
+# QUILLORA_NO_WM=1 leaves it out.
+wm_pid=""
+if [ "${QUILLORA_NO_WM:-0}" != 1 ] && command -v matchbox-window-manager >/dev/null; then
+  matchbox-window-manager -use_titlebar no ${QUILLORA_WM_DIALOGS:+-force_dialogs "$QUILLORA_WM_DIALOGS"} >/dev/null 2>&1 &
+  wm_pid=$!
+  for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
+fi
 
 # A persistent server in the foreground of a background job, so that its pid is ours to end. It
 # starts before anything else of Wine: a server started by the first Wine program instead would end
@@ -73,6 +83,10 @@ cleanup() {
   if [ -n "$server_pid" ]; then
     kill "$server_pid" 2>/dev/null
     wait "$server_pid" 2>/dev/null
+  fi
+  if [ -n "$wm_pid" ]; then
+    kill "$wm_pid" 2>/dev/null
+    wait "$wm_pid" 2>/dev/null
   fi
   kill "$xvfb_pid" 2>/dev/null
   wait "$xvfb_pid" 2>/dev/null

@@ -75,7 +75,20 @@ HWND Program::Window(const char* className) const {
 HWND Program::WaitWindow(const char* className, DWORD ms) const {
   HWND h = nullptr;
   WaitFor([&] { return (h = Window(className)) != nullptr || !Running(); }, ms);
+  if (h) Settle(h);
   return h;
+}
+
+void Settle(HWND window) {
+  // A window manager places and sizes a window a moment after it is shown: wait until it stays.
+  RECT last{}, now{};
+  GetWindowRect(window, &last);
+  for (int stable = 0, round = 0; stable < 3 && round < 40; ++round) {
+    Sleep(50);
+    GetWindowRect(window, &now);
+    stable = EqualRect(&now, &last) ? stable + 1 : 0;
+    last = now;
+  }
 }
 
 size_t Program::ResidentBytes() const {

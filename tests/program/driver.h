@@ -15,6 +15,9 @@ namespace quillora::program {
 bool WaitFor(const std::function<bool()>& done, DWORD ms);
 void Wait(DWORD ms);
 
+// Returns when the window has kept its place and size for a moment (a window manager moves it).
+void Settle(HWND window);
+
 // Quillora.exe beside the test program.
 std::string ProgramPath();
 
@@ -36,6 +39,7 @@ public:
   HWND WaitWindow(const char* className, DWORD ms = 10000) const;
   // Resident memory of the process in bytes.
   size_t ResidentBytes() const;
+  HANDLE Process() const { return pi_.hProcess; }
 
   // Launcher, mode "エディタの起動のみ", "G O": the shown editor, or null.
   HWND OpenEditor();

@@ -90,8 +90,11 @@ int main(int argc, char** argv) {
   if (HWND status = Child(editor, "msctls_statusbar32")) Click(status, 5, 5);
   Wait(800);
 
-  RECT frame{};
-  GetWindowRect(editor, &frame);
+  // The part of the window on the screen: a window manager may have put its frame off the edges.
+  RECT frame{}, window{};
+  const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  GetWindowRect(editor, &window);
+  IntersectRect(&frame, &window, &screen);
   std::printf("%ld %ld %ld %ld\n", frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top);
   std::fflush(stdout);
   WaitFor([&] { return GetFileAttributesA(argv[1]) != INVALID_FILE_ATTRIBUTES; }, 30000);

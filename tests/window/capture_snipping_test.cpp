@@ -133,8 +133,11 @@ TEST_F(CaptureSnipping, FailedCopy_Should_BringLauncherBack_When_ClipboardIsHeld
 TEST_F(CaptureSnipping, ActiveWindow_Should_CopyForegroundWindowRectangle_When_SettingIsOne) {
   setting.Set(1);
   qtk::RegisterWindowClass("QuilloraSnipProbe", 0, nullptr, GetSysColorBrush(COLOR_WINDOW));
+  // Owned, as a dialog is: a window manager keeps its size (a main window it may fill the screen with).
+  HWND owner = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
   HWND probe = CreateWindowExA(WS_EX_TOPMOST, "QuilloraSnipProbe", "", WS_POPUP | WS_VISIBLE, 40,
-                               30, 321, 203, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+                               30, 321, 203, owner, nullptr, GetModuleHandleA(nullptr), nullptr);
   ASSERT_NE(probe, nullptr);
   SetForegroundWindow(probe);
   Pump();
@@ -145,6 +148,7 @@ TEST_F(CaptureSnipping, ActiveWindow_Should_CopyForegroundWindowRectangle_When_S
   };
   Capture(1);
   DestroyWindow(probe);
+  DestroyWindow(owner);
   EXPECT_TRUE(keys.empty());
   EXPECT_EQ(editor->doc.Base().Width(), 321);
   EXPECT_EQ(editor->doc.Base().Height(), 203);

@@ -53,15 +53,21 @@ SIZE VirtualScreen() { return {GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMe
 class ForegroundWindow {
 public:
   ForegroundWindow() {
-    hwnd_ = CreateWindowExA(0, "STATIC", "front", WS_POPUP | WS_VISIBLE, 100, 80, 210, 130, nullptr,
+    // Owned, as a dialog is: a window manager keeps its size (a main window it may fill the screen with).
+    owner_ = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                             GetModuleHandleA(nullptr), nullptr);
+    hwnd_ = CreateWindowExA(0, "STATIC", "front", WS_POPUP | WS_VISIBLE, 100, 80, 210, 130, owner_,
                             nullptr, GetModuleHandleA(nullptr), nullptr);
     SetForegroundWindow(hwnd_);
   }
-  ~ForegroundWindow() { DestroyWindow(hwnd_); }
+  ~ForegroundWindow() {
+    DestroyWindow(hwnd_);
+    DestroyWindow(owner_);
+  }
   HWND get() const { return hwnd_; }
 
 private:
-  HWND hwnd_;
+  HWND owner_, hwnd_;
 };
 
 TEST(PrintScreenCopy, WholeScreen_Should_PutScreenSizedBitmapOnClipboard) {

@@ -195,6 +195,8 @@ TEST_F(KeysClipboard, CtrlZ_Should_TakeBackTheTyping_BeforeTheLabel) {
 }
 
 TEST_F(KeysClipboard, EditorFrame_Should_HaveTheLayoutsClientSize_BelowItsMenu) {
+  // The frame as the program makes it: once shown, a window manager may size it otherwise.
+  CreateEditor();
   RECT client{};
   GetClientRect(editor->Handle(), &client);
   EXPECT_EQ(client.right, 542);

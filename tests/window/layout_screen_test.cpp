@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "window/picture_driver.h"
@@ -78,9 +79,14 @@ protected:
     ClientToScreen(editor->PB1.Handle(), &origin);
     const std::vector<uint32_t> got = Grab(view);
     const int w = view.right - view.left;
+    // The view may be larger than the picture (a window manager can size the window to the screen).
+    RECT picture{};
+    GetClientRect(editor->PB1.Handle(), &picture);
+    const int right = std::min<int>(view.right, origin.x + picture.right);
+    const int bottom = std::min<int>(view.bottom, origin.y + picture.bottom);
     int differing = 0;
-    for (int y = view.top; y < view.bottom; ++y)
-      for (int x = view.left; x < view.right; ++x)
+    for (int y = view.top; y < bottom; ++y)
+      for (int x = view.left; x < right; ++x)
         differing += got[static_cast<size_t>(y - view.top) * w + (x - view.left)] !=
                      Px(x - origin.x, y - origin.y);
     if (differing == 0) return ::testing::AssertionSuccess();
