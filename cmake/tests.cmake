@@ -17,6 +17,11 @@ function(quillora_add_suites target)
     if(suite MATCHES "Clipboard|Paste|Capture|PrintScreen|EndToEnd")
       set_tests_properties(${target}.${suite} PROPERTIES RESOURCE_LOCK clipboard)
     endif()
+    # Suites that check where the keyboard focus is take turns with each other: under a window
+    # manager, the window another suite shows takes the activation, and the focus with it.
+    if(suite MATCHES "Palette|Pointer|Print|Paste|Save")
+      set_property(TEST ${target}.${suite} APPEND PROPERTY RESOURCE_LOCK focus)
+    endif()
     # Suites that read the screen's pixels, or need the keyboard focus, must have it to themselves.
     # So do the tests of the shipped program, which use the real keyboard and pointer.
     if(suite MATCHES "Caret|AnnotTextPoint|EndToEnd|Keys|LayoutScreen" OR target STREQUAL "quillora_program_tests")

@@ -227,8 +227,9 @@ private:
       }
       case 9: last_ = "Delete"; Keys(editor, {VK_DELETE}); break;
       case 10: {
-        static const WORD kShortcuts[] = {'N', 'O', 'S', 'V', 'P', 'R'};
-        const WORD key = kShortcuts[Pick(6)];
+        // Undo and redo among them, often: steps of every kind taken back and made again.
+        static const WORD kShortcuts[] = {'N', 'O', 'S', 'V', 'P', 'R', 'Z', 'Z', 'Y'};
+        const WORD key = kShortcuts[Pick(9)];
         last_ = "Ctrl+key";
         if (key == 'V' && Pick(2)) ClipboardBitmap(200 + Pick(300), 150 + Pick(200), RGB(Pick(256), 80, 160));
         Keys(editor, {VK_CONTROL, key});
