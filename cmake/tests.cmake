@@ -24,7 +24,8 @@ function(quillora_add_suites target)
     endif()
     # Suites that read the screen's pixels, or need the keyboard focus, must have it to themselves.
     # So do the tests of the shipped program, which use the real keyboard and pointer.
-    if(suite MATCHES "Caret|AnnotTextPoint|EndToEnd|Keys|LayoutScreen" OR target STREQUAL "quillora_program_tests")
+    if(suite MATCHES "Caret|AnnotTextPoint|EndToEnd|Keys|LayoutScreen|PaletteHints|PaletteGrid$" OR
+       target STREQUAL "quillora_program_tests")
       set_tests_properties(${target}.${suite} PROPERTIES RUN_SERIAL TRUE)
     endif()
   endforeach()
