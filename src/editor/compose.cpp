@@ -15,11 +15,6 @@ namespace quillora {
 
 namespace {
 
-bool SameLine(const LineRecord& a, const LineRecord& b) {
-  return a.StartX == b.StartX && a.StartY == b.StartY && a.EndX == b.EndX && a.EndY == b.EndY &&
-         a.Width == b.Width && a.Color == b.Color && a.Arrow == b.Arrow;
-}
-
 bool MeetsAny(const Box& b, const std::vector<Box>& boxes) {
   for (const Box& d : boxes)
     if (b.Meets(d)) return true;
@@ -105,7 +100,7 @@ bool TScrivletForm1::DiffLines(const Box& picture) {
       doc.Lines(), shownLines_, order_, [](const ShownLine& s) { return s.record; },
       [&](const LineRecord& line, ShownLine& was) {
         const bool selected = &line == doc.SelectedLine();
-        if (SameLine(was.drawn, line) && was.selected == selected) return;
+        if (was.drawn == line && was.selected == selected) return;
         AddLineBoxes(was.drawn, picture, dirty_);
         AddLineBoxes(line, picture, dirty_);
         was.drawn = line;

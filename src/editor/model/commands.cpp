@@ -81,10 +81,7 @@ private:
   T before_, after_;
 };
 
-bool SameFields(const LineRecord& a, const LineRecord& b) {
-  return a.StartX == b.StartX && a.StartY == b.StartY && a.EndX == b.EndX && a.EndY == b.EndY &&
-         a.Width == b.Width && a.Color == b.Color && a.Arrow == b.Arrow;
-}
+bool SameFields(const LineRecord& a, const LineRecord& b) { return a == b; }
 
 bool SameFields(const TMoji& a, const TMoji& b) {
   return a.Text == b.Text && a.Font == b.Font && a.BkColor == b.BkColor && a.X == b.X && a.Y == b.Y;

@@ -149,8 +149,7 @@ void Document::Drop(Step& step) {
 
 bool Document::TakeSpare(qtk::Bitmap& into) {
   if (spare_.Empty()) return false;
-  into.Swap(spare_);  // `into` gives what it had, which leaves with the spare
-  qtk::Bitmap().Swap(spare_);
+  into.Swap(spare_);  // the view's empty bitmap waits in its place
   return true;
 }
 

@@ -109,8 +109,8 @@ public:
   size_t UndoSteps() const { return cursor_; }
   size_t RedoSteps() const { return steps_.size() - cursor_; }
   size_t HeldPictureBytes() const;
-  // The picture of the last step that left the history, for a view to draw into instead of a
-  // new frame (its memory is already in use); false when there is none.
+  // The picture of the last step that left the history, given to an empty `into` for a view to
+  // draw into instead of a new frame (its memory is already in use); false when there is none.
   bool TakeSpare(qtk::Bitmap& into);
 
   static constexpr size_t kMaxSteps = 10000;
