@@ -25,6 +25,8 @@ TEST_F(CaptureRoad, WholeScreen_Line_SaveAsJpeg_Should_GiveScreenSizedFileWithTh
   EXPECT_EQ(box.right, screenW) << "the picture has the screen's size";
   EXPECT_EQ(box.bottom, screenH);
 
+  ASSERT_TRUE(Foreground(editor));  // as a user's first click would make it
+  Wait(300);
   Drag(picture, {100, 100}, {300, 200});
   HWND dialog = FileDialogByKeys('S');
   ASSERT_NE(dialog, nullptr) << "the save dialog did not open";
