@@ -68,6 +68,8 @@ TScrivletForm1::TScrivletForm1()
 }
 
 TScrivletForm1::~TScrivletForm1() {
+  // The hint hook names this form; a pointer leaving a window after it is gone still sets a hint.
+  qtk::Application::Get().onHint = nullptr;
   if (Handle()) FormDestroy();
   if (accelerators_) DestroyAcceleratorTable(accelerators_);
 }

@@ -106,6 +106,15 @@ TEST_F(PaletteHints, LeavingTheClientAreas_Should_EmptyPanel0) {
   }
 }
 
+// The editor goes with a hint up; the pointer's leaving, told afterwards, must reach no dead form
+// (it wrote into freed memory, and a later test's allocation crashed).
+TEST_F(PaletteHints, HintHook_Should_GoWithTheEditor) {
+  ASSERT_FALSE(MoveOver(editor->ColorGrid1).empty());
+  editor.reset();
+  EXPECT_FALSE(qtk::Application::Get().onHint);
+  qtk::Application::Get().SetHint("");  // what the late WM_MOUSELEAVE does
+}
+
 TEST_F(PaletteHints, ToolButtons_Should_PutTheirHintsInPanel0) {
   EXPECT_EQ(MoveOverButton("ToolButton7"), "印刷します。");
   EXPECT_EQ(MoveOverButton("ToolButton4"), "新規作成状態にします。");
