@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <span>
+#include <thread>
 #include <vector>
 
 #include "toolkit/error.h"
@@ -22,6 +23,21 @@ BITMAPINFO Info24(int width, int height) {
   bi.bmiHeader.biBitCount = 24;
   bi.bmiHeader.biCompression = BI_RGB;
   return bi;
+}
+
+// The first write to each page of a fresh frame costs a page fault; for a large frame, two threads
+// take them side by side before anything is drawn or decoded into it.
+void TouchPages(void* bits, size_t bytes) {
+  constexpr size_t kPage = 4096;
+  if (bytes < (size_t{8} << 20)) return;
+  auto touch = [](uint8_t* from, uint8_t* to) {
+    for (volatile uint8_t* p = from; p < to; p += kPage) *p = 0;
+  };
+  uint8_t* begin = static_cast<uint8_t*>(bits);
+  uint8_t* middle = begin + bytes / 2 / kPage * kPage;
+  std::thread other(touch, middle, begin + bytes);
+  touch(begin, middle);
+  other.join();
 }
 
 }  // namespace
@@ -48,6 +64,7 @@ void Bitmap::Recreate(int width, int height, bool keep) {
     if (!dib) throw Error("ビットマップが大きすぎます");
   }
   size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
+  if (bits) TouchPages(bits, stride * height);
   if (keep && bits) {
     // New area is white; the old picture stays where the two overlap.
     std::memset(bits, 0xFF, stride * height);
