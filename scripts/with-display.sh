@@ -15,7 +15,9 @@ for n in $(seq 90 130); do
   if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
 done
 [ -n "$display" ] || { echo "with-display: no free X display" >&2; exit 1; }
-Xvfb "$display" -screen 0 "${QUILLORA_SCREEN:-1024x768x24}" -nolisten tcp >/dev/null 2>&1 &
+# The helpers run in sessions of their own: a signal sent to this script's process group (a time
+# limit ending the run, say) reaches this script, whose cleanup then ends them in order.
+setsid Xvfb "$display" -screen 0 "${QUILLORA_SCREEN:-1024x768x24}" -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 export DISPLAY="$display"
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
@@ -25,17 +27,30 @@ for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 # QUILLORA_NO_WM=1 leaves it out.
 wm_pid=""
 if [ "${QUILLORA_NO_WM:-0}" != 1 ] && command -v matchbox-window-manager >/dev/null; then
-  matchbox-window-manager -use_titlebar no ${QUILLORA_WM_DIALOGS:+-force_dialogs "$QUILLORA_WM_DIALOGS"} >/dev/null 2>&1 &
+  setsid matchbox-window-manager -use_titlebar no ${QUILLORA_WM_DIALOGS:+-force_dialogs "$QUILLORA_WM_DIALOGS"} >/dev/null 2>&1 &
   wm_pid=$!
   for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
 fi
+
+# Wine programs of this prefix, found by their process ids: those a server that is gone left
+# behind answer to no server any more.
+end_prefix_programs() {
+  local e pid
+  for e in /proc/[0-9]*/environ; do
+    pid=${e#/proc/}; pid=${pid%/environ}
+    [ "$pid" = "${server_pid:-}" ] && continue
+    case $(readlink "/proc/$pid/exe" 2>/dev/null) in /usr/lib/wine/*) ;; *) continue ;; esac
+    grep -qzx "WINEPREFIX=$WINEPREFIX" "$e" 2>/dev/null && kill -9 "$pid" 2>/dev/null
+  done
+}
 
 # A persistent server in the foreground of a background job, so that its pid is ours to end. It
 # starts before anything else of Wine: a server started by the first Wine program instead would end
 # a few seconds after the last program, and a test starting just then found no server to talk to.
 /usr/lib/wine/wineserver -k >/dev/null 2>&1  # a server left by an earlier run of this prefix
 /usr/lib/wine/wineserver -w >/dev/null 2>&1
-/usr/lib/wine/wineserver -f -p >/dev/null 2>&1 &
+end_prefix_programs
+setsid /usr/lib/wine/wineserver -f -p >/dev/null 2>&1 &
 server_pid=$!
 sleep 0.5
 kill -0 "$server_pid" 2>/dev/null || { echo "with-display: the Wine server did not start" >&2; exit 1; }
@@ -80,8 +95,10 @@ fi
 cleanup() {
   if [ -n "$full_dir" ]; then umount "$full_dir" 2>/dev/null; rmdir "$full_dir" 2>/dev/null; fi
   [ -n "$cups_pid" ] && kill "$cups_pid" 2>/dev/null
+  [ -n "$command_pid" ] && kill "$command_pid" 2>/dev/null
   # Every process of our prefix (Wine's own services included), then the server, then the display.
   /usr/lib/wine/wineserver -k >/dev/null 2>&1
+  end_prefix_programs
   if [ -n "$server_pid" ]; then
     kill "$server_pid" 2>/dev/null
     wait "$server_pid" 2>/dev/null
@@ -93,7 +110,10 @@ cleanup() {
   kill "$xvfb_pid" 2>/dev/null
   wait "$xvfb_pid" 2>/dev/null
 }
-trap cleanup EXIT INT TERM
-"$@"
-status=$?
-exit $status
+command_pid=""
+trap cleanup EXIT
+trap 'exit 143' INT TERM
+# In the background, so that a signal is acted on at once rather than after the command ends.
+"$@" <&0 &
+command_pid=$!
+wait "$command_pid"
