@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <span>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -35,9 +36,14 @@ void TouchPages(void* bits, size_t bytes) {
   };
   uint8_t* begin = static_cast<uint8_t*>(bits);
   uint8_t* middle = begin + bytes / 2 / kPage * kPage;
-  std::thread other(touch, middle, begin + bytes);
+  std::thread other;
+  try {
+    other = std::thread(touch, middle, begin + bytes);
+  } catch (const std::system_error&) {
+    middle = begin + bytes;  // no second thread to be had: this one takes every page
+  }
   touch(begin, middle);
-  other.join();
+  if (other.joinable()) other.join();
 }
 
 }  // namespace
