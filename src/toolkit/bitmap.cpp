@@ -156,21 +156,15 @@ std::string ReadWholeFile(const std::string& path) {
   HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) ThrowLastError("");
+  const KernelHandle file(h);
   LARGE_INTEGER size{};
   GetFileSizeEx(h, &size);
-  std::string data;
-  try {
-    if (size.QuadPart > (1LL << 31)) throw Error(path + ": file too large");
-    data.resize(static_cast<size_t>(size.QuadPart));
-    DWORD got = 0;
-    if (!data.empty() && !ReadFile(h, data.data(), static_cast<DWORD>(data.size()), &got, nullptr))
-      ThrowLastError("");
-    data.resize(got);
-  } catch (...) {
-    CloseHandle(h);
-    throw;
-  }
-  CloseHandle(h);
+  if (size.QuadPart > (1LL << 31)) throw Error(path + ": file too large");
+  std::string data(static_cast<size_t>(size.QuadPart), '\0');
+  DWORD got = 0;
+  if (!data.empty() && !ReadFile(h, data.data(), static_cast<DWORD>(data.size()), &got, nullptr))
+    ThrowLastError("");
+  data.resize(got);
   return data;
 }
 

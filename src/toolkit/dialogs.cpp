@@ -41,21 +41,6 @@ std::vector<char> PathBuffer(const std::string& initial) {
   return buffer;
 }
 
-// Owns a movable global block that a dialog handed back.
-class GlobalBlock {
-public:
-  explicit GlobalBlock(HGLOBAL h) : h_(h) {}
-  ~GlobalBlock() {
-    if (h_) GlobalFree(h_);
-  }
-  GlobalBlock(const GlobalBlock&) = delete;
-  GlobalBlock& operator=(const GlobalBlock&) = delete;
-  HGLOBAL get() const { return h_; }
-
-private:
-  HGLOBAL h_;
-};
-
 std::vector<BYTE> DevModeBytes(HGLOBAL h) {
   std::vector<BYTE> bytes;
   if (!h) return bytes;

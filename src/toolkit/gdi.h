@@ -11,24 +11,24 @@
 
 namespace qtk {
 
-// Owns one GDI object; move-only, deleted with DeleteObject.
-template <class H>
-class GdiObject {
+// Owns one handle of kind H, given back by Release (a function object); move-only.
+template <class H, class Release>
+class Owned {
 public:
-  GdiObject() = default;
-  explicit GdiObject(H h) : h_(h) {}
-  GdiObject(GdiObject&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
-  GdiObject& operator=(GdiObject&& o) noexcept {
+  Owned() = default;
+  explicit Owned(H h) : h_(h) {}
+  Owned(Owned&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
+  Owned& operator=(Owned&& o) noexcept {
     if (this != &o) reset(std::exchange(o.h_, nullptr));
     return *this;
   }
-  GdiObject(const GdiObject&) = delete;
-  GdiObject& operator=(const GdiObject&) = delete;
-  ~GdiObject() { reset(); }
+  Owned(const Owned&) = delete;
+  Owned& operator=(const Owned&) = delete;
+  ~Owned() { reset(); }
   H get() const { return h_; }
   explicit operator bool() const { return h_ != nullptr; }
   void reset(H h = nullptr) {
-    if (h_) DeleteObject(h_);
+    if (h_) Release{}(h_);
     h_ = h;
   }
   H release() { return std::exchange(h_, nullptr); }
@@ -36,6 +36,24 @@ public:
 private:
   H h_ = nullptr;
 };
+
+struct DeleteGdiObject {
+  void operator()(HGDIOBJ h) const { DeleteObject(h); }
+};
+struct CloseKernelHandle {
+  void operator()(HANDLE h) const { CloseHandle(h); }
+};
+struct FreeGlobalBlock {
+  void operator()(HGLOBAL h) const { GlobalFree(h); }
+};
+
+// One GDI object, deleted with DeleteObject.
+template <class H>
+using GdiObject = Owned<H, DeleteGdiObject>;
+// A kernel object (process, section, event), closed with CloseHandle.
+using KernelHandle = Owned<HANDLE, CloseKernelHandle>;
+// A movable global block, freed with GlobalFree.
+using GlobalBlock = Owned<HGLOBAL, FreeGlobalBlock>;
 
 using PenObject = GdiObject<HPEN>;
 using BrushObject = GdiObject<HBRUSH>;

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "toolkit/error.h"
+#include "toolkit/gdi.h"
 #include "toolkit/metafile.h"
 
 namespace qtk {
@@ -40,20 +41,6 @@ constexpr uint64_t kHeadSize = 128;
 static_assert(sizeof(Request) <= kHeadSize);
 
 uint64_t Stride(int32_t width) { return (uint64_t(width) * 3 + 3) & ~uint64_t{3}; }
-
-class Handle {
-public:
-  explicit Handle(HANDLE h = nullptr) : h_(h) {}
-  ~Handle() {
-    if (h_) CloseHandle(h_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  HANDLE get() const { return h_; }
-
-private:
-  HANDLE h_;
-};
 
 class View {
 public:
@@ -127,7 +114,7 @@ void PlayMetafile(const MetafileBits& m, Bitmap& into, HANDLE cancel) {
   const uint64_t pixelsOffset = (kHeadSize + m.bytes.size() + 15) & ~uint64_t{15};
   const uint64_t total = pixelsOffset + pixelBytes;
   SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-  Handle section(CreateFileMappingW(INVALID_HANDLE_VALUE, &inherited, PAGE_READWRITE,
+  KernelHandle section(CreateFileMappingW(INVALID_HANDLE_VALUE, &inherited, PAGE_READWRITE,
                                     static_cast<DWORD>(total >> 32), static_cast<DWORD>(total),
                                     nullptr));
   if (!section.get()) throw Error(m.failure);
@@ -150,7 +137,7 @@ void PlayMetafile(const MetafileBits& m, Bitmap& into, HANDLE cancel) {
   GdiFlush();  // drawing still queued for `into` lands before its pixels are read
   std::memcpy(view.get() + pixelsOffset, into.Bits(), pixelBytes);
 
-  Handle player(StartPlayer(section.get()));
+  KernelHandle player(StartPlayer(section.get()));
   if (!player.get() || !AwaitPlayer(player.get(), cancel) || request->played != kPlayed)
     throw Error(m.failure);
   std::memcpy(into.Bits(), view.get() + pixelsOffset, pixelBytes);

@@ -4,7 +4,11 @@
 
 #include <cstring>
 
+#include "support/find_window.h"
+
 namespace quillora::program {
+
+using testing_support::FindDescendant;
 
 bool WaitFor(const std::function<bool()>& done, DWORD ms) {
   const DWORD start = GetTickCount();
@@ -122,22 +126,10 @@ std::string ClassOf(HWND hwnd) {
 }
 
 HWND Child(HWND parent, const char* className, const char* caption) {
-  struct Search {
-    const char* cls;
-    const char* caption;
-    HWND found;
-  } search{className, caption, nullptr};
-  EnumChildWindows(
-      parent,
-      [](HWND h, LPARAM lp) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(lp);
-        if (!IsWindowVisible(h) || _stricmp(ClassOf(h).c_str(), s->cls) != 0) return TRUE;
-        if (s->caption && Text(h) != s->caption) return TRUE;
-        s->found = h;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return FindDescendant(parent, [&](HWND h) {
+    return IsWindowVisible(h) && _stricmp(ClassOf(h).c_str(), className) == 0 &&
+           (!caption || Text(h) == caption);
+  });
 }
 
 Box ReadBox(HWND box) {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "program/fixture.h"
+#include "support/find_window.h"
 
 namespace quillora::program {
 namespace {
@@ -46,18 +47,7 @@ std::string StretchDibWmf() {
   return file + records;
 }
 
-HWND PreviewPane(HWND dialog) {
-  HWND pane = nullptr;
-  EnumChildWindows(
-      dialog,
-      [](HWND h, LPARAM lp) -> BOOL {
-        if (GetDlgCtrlID(h) != 0x0B00) return TRUE;
-        *reinterpret_cast<HWND*>(lp) = h;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&pane));
-  return pane;
-}
+using testing_support::PreviewPane;
 
 class MetafileRoad : public ProgramTest {};
 

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "support/editor_fixture.h"
+#include "support/find_window.h"
 #include "toolkit/dialogs.h"
 #include "toolkit/picture_preview.h"
 
@@ -125,15 +126,7 @@ PaneSeen SelectFirstFileAndReadPane(DWORD ownerThread) {
   if (!dialog) return seen;
   HWND list = nullptr;
   for (int i = 0; i < 50 && !list; ++i, Sleep(100)) list = FindWindowExA(FindWindowExA(dialog, nullptr, "SHELLDLL_DefView", nullptr), nullptr, "SysListView32", nullptr);
-  HWND pane = nullptr;
-  EnumChildWindows(
-      dialog,
-      [](HWND h, LPARAM lp) -> BOOL {
-        if (GetDlgCtrlID(h) != 0x0B00) return TRUE;
-        *reinterpret_cast<HWND*>(lp) = h;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&pane));
+  HWND pane = PreviewPane(dialog);
   seen.found = pane != nullptr;
   if (list && pane) {
     LVITEMA item{};
