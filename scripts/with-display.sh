@@ -33,15 +33,26 @@ if [ "${QUILLORA_NO_WM:-0}" != 1 ] && command -v matchbox-window-manager >/dev/n
 fi
 
 # Wine programs of this prefix, found by their process ids: those a server that is gone left
-# behind answer to no server any more.
+# behind answer to no server any more. Succeeds when it found any.
 end_prefix_programs() {
-  local e pid
+  local e pid found=1
   for e in /proc/[0-9]*/environ; do
     pid=${e#/proc/}; pid=${pid%/environ}
     [ "$pid" = "${server_pid:-}" ] && continue
     case $(readlink "/proc/$pid/exe" 2>/dev/null) in /usr/lib/wine/*) ;; *) continue ;; esac
-    grep -qzx "WINEPREFIX=$WINEPREFIX" "$e" 2>/dev/null && kill -9 "$pid" 2>/dev/null
+    grep -qzx "WINEPREFIX=$WINEPREFIX" "$e" 2>/dev/null && kill -9 "$pid" 2>/dev/null && found=0
   done
+  return $found
+}
+
+# Ended Wine programs not yet collected by the system (their names end in ".exe").
+wine_zombies_left() {
+  local f line
+  for f in /proc/[0-9]*/stat; do
+    read -r line 2>/dev/null < "$f" || continue
+    case $line in *".exe) Z "*) return 0 ;; esac
+  done
+  return 1
 }
 
 # A persistent server in the foreground of a background job, so that its pid is ours to end. It
@@ -98,7 +109,9 @@ cleanup() {
   [ -n "$command_pid" ] && kill "$command_pid" 2>/dev/null
   # Every process of our prefix (Wine's own services included), then the server, then the display.
   /usr/lib/wine/wineserver -k >/dev/null 2>&1
-  end_prefix_programs
+  # Until they are gone, not merely told to go, and the system has collected what they left.
+  for _ in $(seq 50); do end_prefix_programs || break; sleep 0.1; done
+  for _ in $(seq 100); do wine_zombies_left || break; sleep 0.1; done
   if [ -n "$server_pid" ]; then
     kill "$server_pid" 2>/dev/null
     wait "$server_pid" 2>/dev/null
