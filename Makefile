@@ -11,20 +11,30 @@ CMAKE_W := cmake -S . -B $(BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-to
 CMAKE_N := cmake -S . -B $(NATIVE) -G Ninja -DCMAKE_BUILD_TYPE=Debug
 CMAKE_F := cmake -S fuzz -B $(FUZZ) -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 
-.PHONY: setup build native fuzz-build fuzz run test bench soak screenshot clean
+.PHONY: setup build native fuzz-build build-win build-native build-fuzz fuzz run test bench soak screenshot clean
 
 setup:
 	@bash scripts/setup.sh
 
 build: setup
+	@$(MAKE) --no-print-directory build-win
+
+native: setup
+	@$(MAKE) --no-print-directory build-native
+
+fuzz-build: setup
+	@$(MAKE) --no-print-directory build-fuzz
+
+# The builds alone, for a caller that has run the setup already.
+build-win:
 	@[ -f $(BUILD)/build.ninja ] || $(CMAKE_W) >/dev/null
 	@cmake --build $(BUILD) -j2
 
-native: setup
+build-native:
 	@[ -f $(NATIVE)/build.ninja ] || $(CMAKE_N) >/dev/null
 	@cmake --build $(NATIVE) -j2
 
-fuzz-build: setup
+build-fuzz:
 	@[ -f $(FUZZ)/build.ninja ] || $(CMAKE_F) >/dev/null
 	@cmake --build $(FUZZ) -j2
 
@@ -34,10 +44,16 @@ fuzz: fuzz-build
 run: build
 	@bash scripts/run.sh $(BUILD)/Quillora.exe
 
-test: build native fuzz-build
-	@cd $(NATIVE) && ctest --output-on-failure -j2
-	@echo "fuzz smoke: 20 s a target on its seeds"; bash fuzz/run.sh $(FUZZ) 20 smoke
-	@QUILLORA_PRINTER=1 QUILLORA_FULL_DISK=1 bash scripts/with-display.sh bash -c 'cd $(BUILD) && ctest --output-on-failure -j2'
+# Each phase says how long it took; the soak runs last, on its own.
+test:
+	@bash scripts/phase.sh install bash scripts/setup.sh
+	@bash scripts/phase.sh build $(MAKE) --no-print-directory build-win build-native build-fuzz
+	@bash scripts/phase.sh "native tests" bash -c 'cd $(NATIVE) && ctest --output-on-failure -j2'
+	@echo "fuzz smoke: 10 s a target on its seeds"
+	@bash scripts/phase.sh "fuzz smoke" bash fuzz/run.sh $(FUZZ) 10 smoke
+	@QUILLORA_PRINTER=1 QUILLORA_FULL_DISK=1 bash scripts/phase.sh "Wine suite" \
+	  bash scripts/with-display.sh bash -c 'cd $(BUILD) && ctest --output-on-failure -j2 -E "^Soak$$"'
+	@QUILLORA_PRINTER=1 QUILLORA_FULL_DISK=1 bash scripts/phase.sh soak bash scripts/with-display.sh bash -c 'cd $(BUILD) && ctest --output-on-failure -R "^Soak$$"'
 
 # The shipped program under seeded random input: SOAK_SECONDS (default 600), SOAK_SEED (default 1).
 soak: build
