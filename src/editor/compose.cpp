@@ -171,6 +171,18 @@ void TScrivletForm1::ComposePicture() {
     PB1.GetCanvas().Draw(0, 0, composedImage.DC(), composedImage.Width(), composedImage.Height());
 }
 
+const qtk::Bitmap& TScrivletForm1::WrittenPicture(qtk::Bitmap& scratch) {
+  ComposePicture();
+  if (!doc.SelectedLine() && !doc.SelectedText()) return composedImage;
+  const qtk::Bitmap& base = doc.Base();
+  scratch.Allocate(base.Width(), base.Height());
+  qtk::Canvas& canvas = scratch.GetCanvas();
+  canvas.Draw(0, 0, base.DC(), base.Width(), base.Height());
+  for (const auto& line : doc.Lines()) DrawLine(scratch, *line, false);
+  for (const auto& label : doc.Texts()) label->Draw(canvas, false);
+  return scratch;
+}
+
 // Redraws the dirty rectangles: the base picture, then every annotation that can reach one of
 // them, in the order of the whole pass, clipped to them all, so each pixel there gets what the
 // whole pass gives it (an inverting selected form included).

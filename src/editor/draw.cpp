@@ -36,7 +36,11 @@ bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double left, do
 }  // namespace
 
 void TScrivletForm1::DrawLine(const LineRecord& line, bool selected) {
-  qtk::Canvas& canvas = composedImage.GetCanvas();
+  DrawLine(composedImage, line, selected);
+}
+
+void TScrivletForm1::DrawLine(qtk::Bitmap& into, const LineRecord& line, bool selected) {
+  qtk::Canvas& canvas = into.GetCanvas();
   canvas.SetPenColor(line.Color);
   canvas.SetPenWidth(line.Width);
   canvas.SetPenMode(selected ? qtk::PenMode::Not : qtk::PenMode::Copy);
@@ -44,16 +48,20 @@ void TScrivletForm1::DrawLine(const LineRecord& line, bool selected) {
   // Only ends beyond the margin are cut: any drag of the pointer (16-bit positions) stays inside
   // it and reaches GDI unchanged, and a cut lies far outside, past the pen's caps.
   double margin = 65536 + std::abs(static_cast<double>(line.Width));
-  if (ClipSegment(x0, y0, x1, y1, -margin, -margin, composedImage.Width() + margin,
-                  composedImage.Height() + margin)) {
+  if (ClipSegment(x0, y0, x1, y1, -margin, -margin, into.Width() + margin,
+                  into.Height() + margin)) {
     canvas.MoveTo(static_cast<int>(std::lround(x0)), static_cast<int>(std::lround(y0)));
     canvas.LineTo(static_cast<int>(std::lround(x1)), static_cast<int>(std::lround(y1)));
   }
-  if (line.Arrow) DrawArrowHead(line, selected);
+  if (line.Arrow) DrawArrowHead(into, line, selected);
 }
 
 void TScrivletForm1::DrawArrowHead(const LineRecord& line, bool selected) {
-  qtk::Canvas& canvas = composedImage.GetCanvas();
+  DrawArrowHead(composedImage, line, selected);
+}
+
+void TScrivletForm1::DrawArrowHead(qtk::Bitmap& into, const LineRecord& line, bool selected) {
+  qtk::Canvas& canvas = into.GetCanvas();
   if (selected) {
     canvas.SetBrushStyle(qtk::BrushStyle::Clear);
   } else {
@@ -63,8 +71,8 @@ void TScrivletForm1::DrawArrowHead(const LineRecord& line, bool selected) {
   // The corners lie within (3 * width + 6) / cos 15 degrees of the tip and the outline's pen
   // reaches half its width further: a head whose tip is farther outside than that cannot show.
   const int64_t reach = 4 * std::abs(static_cast<int64_t>(line.Width)) + 16;
-  if (line.EndX < -reach || line.EndY < -reach || line.EndX > composedImage.Width() + reach ||
-      line.EndY > composedImage.Height() + reach)
+  if (line.EndX < -reach || line.EndY < -reach || line.EndX > into.Width() + reach ||
+      line.EndY > into.Height() + reach)
     return;
   auto corners = ArrowHeadCorners(line.StartX, line.StartY, line.EndX, line.EndY, line.Width);
   POINT points[3];

@@ -94,6 +94,11 @@ public:
   // --- lines and labels (draw.cpp, text.cpp) ---
   void DrawLine(const LineRecord& line, bool selected);
   void DrawArrowHead(const LineRecord& line, bool selected);
+  void DrawLine(qtk::Bitmap& into, const LineRecord& line, bool selected);
+  void DrawArrowHead(qtk::Bitmap& into, const LineRecord& line, bool selected);
+  // What a file and the paper get: every annotation in its own colours, whatever is selected on
+  // the screen; the composed picture itself when nothing is, else a picture made in `scratch`.
+  const qtk::Bitmap& WrittenPicture(qtk::Bitmap& scratch);
   void TextOKButtonClick();
   void InsTextChange();
   void ShowLabelInEntry(const TMoji& label);

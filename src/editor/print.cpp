@@ -71,10 +71,12 @@ void TScrivletForm1::ActPrintExecute() {
   printer.BeginDoc();
   JobGuard job(printer);
 
-  const int32_t w = composedImage.Width(), h = composedImage.Height();
+  qtk::Bitmap scratch;
+  const qtk::Bitmap& picture = WrittenPicture(scratch);
+  const int32_t w = picture.Width(), h = picture.Height();
   const PrintTarget target = FitToPage(w, h, printer.PageWidth(), printer.PageHeight());
   {
-    const DibCopy dib = CopyPixels(composedImage);
+    const DibCopy dib = CopyPixels(picture);
     StretchDIBits(printer.Handle(), 0, 0, target.width, target.height, 0, 0, w, h,
                   dib.pixels.data(), dib.Info(), DIB_RGB_COLORS, SRCCOPY);
   }

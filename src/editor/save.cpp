@@ -138,7 +138,8 @@ void TScrivletForm1::ActSaveAsExecute() {
 void TScrivletForm1::ActExitExecute() { Close(); }
 
 void TScrivletForm1::SaveJpeg() {
-  const qtk::PixelBuffer pixels = composedImage.View();
+  qtk::Bitmap scratch;
+  const qtk::PixelBuffer pixels = WrittenPicture(scratch).View();
   WriteReplacing(doc.FileName(), [&](HANDLE file) {
     // The encoder hands over small pieces; they are gathered so that the disk sees few writes.
     std::vector<uint8_t> pending;
@@ -157,7 +158,9 @@ void TScrivletForm1::SaveJpeg() {
 
 void TScrivletForm1::SaveBitmap() {
   WriteReplacing(doc.FileName(), [&](HANDLE file) {
-    composedImage.WriteBmp([file](const uint8_t* data, size_t size) { WriteAll(file, data, size); });
+    qtk::Bitmap scratch;
+    WrittenPicture(scratch).WriteBmp(
+        [file](const uint8_t* data, size_t size) { WriteAll(file, data, size); });
   });
   AfterWrite();
 }

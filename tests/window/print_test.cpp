@@ -261,7 +261,7 @@ TEST_F(PrintCommand, Print_Should_OverrideDialogOrientation_With_CheckBox2) {
 TEST_F(PrintCommand, Print_Should_HandOverHeaderAndPixelsOfComposedPicture) {
   // 37 pixels make 111 bytes a row, padded to 112.
   LoadPicture(37, 23, [](int x, int y) { return static_cast<uint32_t>(x * 0x010203 + y * 0x030201); });
-  // A selected line is printed in its selected form, as the composed picture holds it.
+  // A selected line is printed in its own colours: the selected form is the screen's alone.
   editor->Line2Click();
   editor->PB1MouseDown(qtk::MouseButton::Left, 2, 2);
   editor->PB1MouseMove(30, 20);
@@ -289,6 +289,9 @@ TEST_F(PrintCommand, Print_Should_HandOverHeaderAndPixelsOfComposedPicture) {
   EXPECT_EQ(s.wSrc, 37);
   EXPECT_EQ(s.hSrc, 23);
   ASSERT_EQ(s.pixels.size(), 112u * 23u);
+  const uint32_t shownSelected = PixelAt(editor->composedImage, 16, 11);
+  editor->DeselectAll();
+  EXPECT_NE(PixelAt(editor->composedImage, 16, 11), shownSelected);
   int mismatches = 0;
   for (int y = 0; y < 23; ++y) {
     const uint8_t* row = s.pixels.data() + 112 * (22 - y);  // bottom row first
