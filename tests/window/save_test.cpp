@@ -317,6 +317,19 @@ TEST_F(SaveTest, Save_Should_ReplaceExistingFileWithoutQuestion) {
   EXPECT_TRUE(boxes.boxes.empty());
 }
 
+TEST_F(SaveTest, Save_Should_KeepTheHiddenAndSystemBits_OfTheReplacedFile) {
+  std::string path = dir.File("hidden.bmp");
+  WriteFile(path, std::string(5000, 'x'));
+  ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+  editor->doc.SetFileName(path);
+  editor->ActSaveExecute();
+  EXPECT_EQ(ReadFileBytes(path).substr(0, 2), "BM");
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  EXPECT_EQ(attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
+            DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM});
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);  // for the folder's removal
+}
+
 class SaveFailure : public SaveTest {};
 
 TEST_F(SaveFailure, ReadOnlyTarget_Should_KeepOldFileAndState) {
