@@ -41,7 +41,8 @@ struct Records {
     w32(file, 0x9AC6CDD7);
     for (int v : {0, 0, 0, 200, 200, 96, 0, 0}) w16(file, v);
     uint16_t sum = 0;
-    for (size_t i = 0; i < file.size(); i += 2) sum ^= uint16_t(uint8_t(file[i]) | uint8_t(file[i + 1]) << 8);
+    for (size_t i = 0; i < file.size(); i += 2)
+      sum ^= uint16_t(uint8_t(file[i]) | uint8_t(file[i + 1]) << 8);
     w16(file, sum);
     for (int v : {1, 9, 0x300}) w16(file, v);
     w32(file, uint32_t(9 + bytes.size() / 2));
@@ -116,7 +117,8 @@ TEST_F(MetafileRoad, StretchDibWmf_Should_PreviewAndOpen_AndLeaveTheProgramUsabl
 TEST_F(MetafileRoad, MetafileWithMargins_Should_ShowWhiteMargins_AfterAGreenPicture) {
   StartEditor();
   const std::string green = dir.File("green.bmp"), wmf = dir.File("square.wmf");
-  testing_support::WriteFile(green, testing_support::MakeBmp24(400, 300, [](int, int) { return 0x00FF00u; }));
+  testing_support::WriteFile(
+      green, testing_support::MakeBmp24(400, 300, [](int, int) { return 0x00FF00u; }));
   testing_support::WriteFile(wmf, MiddleSquareWmf());
   OpenThroughDialog(green);
   ASSERT_TRUE(WaitFor([&] { return Caption() == "　Quillora　　green.bmp"; }, 5000));
