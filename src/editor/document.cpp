@@ -25,6 +25,7 @@ void TScrivletForm1::FormCreate(const std::string& commandLineFile) {
                                              : GetFileAttributesA(commandLineFile.c_str());
   bool exists = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
   LoadPicture(exists ? commandLineFile : std::string());
+  doc.ForgetHistory();  // loaded while hidden: the user never sees it, nothing goes back to it
 }
 
 void TScrivletForm1::FormDestroy() {

@@ -77,6 +77,7 @@ public:
   void ActExitExecute();
   void SaveJpeg();
   void SaveBitmap();
+  void AfterWrite();
   void FormCloseQuery(bool& canClose);
   void FormClose();
 
@@ -146,6 +147,7 @@ public:
   bool dragging = false;
   LineRecord* gestureLine = nullptr;  // the record the current line press added (pointer.cpp)
   bool gestureStep_ = false;          // the press opened the step its drag fills
+  bool historyBegun_ = false;         // the first capture has shown the editor
 
   // --- commands (layout.cpp) ---
   qtk::Action ActNew, ActOpen, ActSave, ActSaveAs, ActPrint, ActExit, ActReload, ActVer, ActFont,
@@ -202,8 +204,11 @@ private:
   void SizeToBase();  // PB1 and the composed image take the base image's size
   // Reads a new base picture through the composed image; the document takes it as one change.
   void ReplaceBase(const std::function<void(qtk::Bitmap& into)>& read, bool keepMarks,
-                   const std::string& name, bool modified);
-  void SetDocumentCaption(const std::string& ext);
+                   const std::string& name, const std::string& caption);
+  // The caption of a picture loaded under `name` with extension `ext`.
+  static std::string DocumentCaption(const std::string& ext, const std::string& name);
+  // The window's caption becomes the document's.
+  void ShowCaption();
   // Ends the pointer's gesture: its changes are one step, done.
   void EndGesture();
   // The window after an undo or redo: the picture's size, the caption, the selection's band.

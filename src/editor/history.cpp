@@ -37,18 +37,23 @@ void TScrivletForm1::ShowHistoryStep(bool hadTextSelected) {
   }
   if (doc.Base().Width() != composedImage.Width() || doc.Base().Height() != composedImage.Height())
     SizeToBase();
-  SetDocumentCaption(Extension(doc.FileName()));
+  ShowCaption();
   ActSave.SetEnabled(true);
   ComposePicture();
 }
 
+// A drag the user still holds is a step of its own, closed before the capture begins. The
+// first capture is what the user first sees: the history begins with it.
 void TScrivletForm1::TakeCapture(int mode) {
+  EndGesture();
   {
     Document::StepScope step(doc);
     if (mode >= 0 && mode <= 3) ActNewExecute();
     if (mode >= 0 && mode <= 2) ActPastExecute();
-    doc.SetModified(true);
   }
+  doc.MarkUnsaved();  // a capture was never saved, even where its picture is the blank one
+  if (!historyBegun_) doc.ForgetHistory();
+  historyBegun_ = true;
   ToolBar1.SetDown(kLine1, true);
   Line1Click();
   Show();

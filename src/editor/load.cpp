@@ -27,16 +27,18 @@ bool ScreenIsPaletted() {
 
 }  // namespace
 
-void TScrivletForm1::SetDocumentCaption(const std::string& ext) {
-  SetText(ext.empty() ? kBlankCaption : "　Quillora　　" + FileNamePart(doc.FileName()));
+std::string TScrivletForm1::DocumentCaption(const std::string& ext, const std::string& name) {
+  return ext.empty() ? kBlankCaption : "　Quillora　　" + FileNamePart(name);
 }
+
+void TScrivletForm1::ShowCaption() { SetText(doc.Caption()); }
 
 // The readers write the new picture into the composed image, which holds nothing but the last
 // composition; the document takes those pixels by exchange once reading has returned, and the
 // picture it had goes into the step that undoes the change. After a failure the document is
 // untouched and the composed image is made its composition again.
-void TScrivletForm1::ReplaceBase(const std::function<void(qtk::Bitmap& into)>& read,
-                                 bool keepMarks, const std::string& name, bool modified) {
+void TScrivletForm1::ReplaceBase(const std::function<void(qtk::Bitmap& into)>& read, bool keepMarks,
+                                 const std::string& name, const std::string& caption) {
   EndGesture();  // a drag under way ends here: its step is done before the picture changes
   try {
     read(composedImage);
@@ -45,14 +47,14 @@ void TScrivletForm1::ReplaceBase(const std::function<void(qtk::Bitmap& into)>& r
     ComposeFull();  // the reader may have written over any of it
     throw;
   }
-  doc.ReplacePicture(composedImage, keepMarks, name, modified);
+  doc.ReplacePicture(composedImage, keepMarks, name, caption);
   SizeToBase();
 }
 
 // The extension is decided before anything of the document is touched, so that a refused name
 // leaves every annotation in place, and the modified flag as it was, when the close that follows
-// is cancelled. A picture that cannot be read leaves the annotations cleared, and that too is
-// undone with the same step.
+// is cancelled. The picture is read before the document changes: a file that cannot be read
+// leaves the picture, the marks, the name, the caption and the flag as they were.
 void TScrivletForm1::LoadPicture(const std::string& name) {
   const std::string ext = LowerAscii(Extension(name));
   const bool jpeg = ext == ".jpeg" || ext == ".jpg";
@@ -64,8 +66,6 @@ void TScrivletForm1::LoadPicture(const std::string& name) {
     return;
   }
   EndGesture();
-  Document::StepScope step(doc);
-  ClearAnnotations();
 
   DWORD attributes = name.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(name.c_str());
   bool exists = !name.empty() && attributes != INVALID_FILE_ATTRIBUTES &&
@@ -90,10 +90,9 @@ void TScrivletForm1::LoadPicture(const std::string& name) {
         into.CopyResized(doc.Base(), doc.Base().Width(), doc.Base().Height());
       };
     }
-    ReplaceBase(read, false, name, false);
+    ReplaceBase(read, false, name, DocumentCaption(ext, name));
     if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesA(name.c_str(), 0);
   } else {
-    SetText(kBlankCaption);
     ReplaceBase(
         [](qtk::Bitmap& into) {
           into.Allocate(640, 480);
@@ -102,11 +101,12 @@ void TScrivletForm1::LoadPicture(const std::string& name) {
           canvas.SetBrushColor(qtk::clWhite);
           canvas.FillRect(RECT{0, 0, 640, 480});
         },
-        false, "", false);
+        false, "", DocumentCaption(ext, ""));
   }
+  doc.MarkSaved();
   ComposePicture();
   ActSave.SetEnabled(true);
-  SetDocumentCaption(ext);
+  ShowCaption();
 }
 
 void TScrivletForm1::ActOpenExecute() {

@@ -15,7 +15,7 @@ const char* const kVersionText =
 }  // namespace
 
 // The clipboard picture is read into a spare and becomes the base image only when reading has
-// succeeded, so a failed paste leaves the document as it was.
+// succeeded, so a failed paste leaves the document as it was. A new picture is a change to save.
 void TScrivletForm1::ActPastExecute() {
   ReplaceBase(
       [&](qtk::Bitmap& into) {
@@ -26,7 +26,7 @@ void TScrivletForm1::ActPastExecute() {
           qtk::PlayMetafile(picture.metafile, into);
         }
       },
-      true, doc.FileName(), doc.Modified());
+      true, doc.FileName(), doc.Caption());
   Image1.SetSize(doc.Base().Width(), doc.Base().Height());
   Image1.Hide();
   ComposePicture();

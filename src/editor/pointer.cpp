@@ -60,7 +60,7 @@ void TScrivletForm1::Spoide2Click() {
 void TScrivletForm1::PB1MouseDown(qtk::MouseButton button, int32_t x, int32_t y) {
   if (button != qtk::MouseButton::Left) return;
   EndGesture();
-  doc.SetModified(true);
+  doc.MarkModified();
   ActSave.SetEnabled(true);
   switch (toolMode) {
     case kToolSelect: {
@@ -130,10 +130,16 @@ int32_t Shift(int32_t v, int64_t d) {
 
 }  // namespace
 
+// Its changes are one step, done; a line of no length is no line, and its step leaves no trace.
 void TScrivletForm1::EndGesture() {
+  const LineRecord* line = gestureLine;
+  const bool empty = line && line->StartX == line->EndX && line->StartY == line->EndY;
   gestureLine = nullptr;
   dragging = false;
-  if (gestureStep_) doc.EndStep();
+  if (gestureStep_ && empty)
+    doc.CancelStep();
+  else if (gestureStep_)
+    doc.EndStep();
   gestureStep_ = false;
 }
 
@@ -190,16 +196,9 @@ void TScrivletForm1::PB1MouseUp(qtk::MouseButton button, int32_t x, int32_t y) {
       ComposePicture();
       return;
     case kToolLine:
-    case kToolArrow: {
-      // A line of no length is no line: the step that added it leaves no trace.
-      const LineRecord* line = gestureLine;
-      if (line && line->StartX == line->EndX && line->StartY == line->EndY && gestureStep_) {
-        gestureStep_ = false;
-        doc.CancelStep();
-      }
+    case kToolArrow:
       EndGesture();
       return;
-    }
     case kToolText:
     case kToolTextPoint:
       textPoint = {x, y};

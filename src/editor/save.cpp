@@ -159,16 +159,21 @@ void TScrivletForm1::SaveJpeg() {
     });
     if (!pending.empty()) WriteAll(file, pending.data(), pending.size());
   });
-  SetText("　Quillora　　" + FileNamePart(doc.FileName()));
-  doc.SetModified(false);
+  AfterWrite();
 }
 
 void TScrivletForm1::SaveBitmap() {
   WriteReplacing(doc.FileName(), [&](HANDLE file) {
     composedImage.WriteBmp([file](const uint8_t* data, size_t size) { WriteAll(file, data, size); });
   });
-  SetText("　Quillora　　" + FileNamePart(doc.FileName()));
-  doc.SetModified(false);
+  AfterWrite();
+}
+
+// The file holds the document now: the history's saved place, and the caption of its name.
+void TScrivletForm1::AfterWrite() {
+  doc.SetCaption("　Quillora　　" + FileNamePart(doc.FileName()));
+  ShowCaption();
+  doc.MarkSaved();
 }
 
 // "はい(&Y)" keeps the window open when its save wrote nothing (the save dialog was cancelled),

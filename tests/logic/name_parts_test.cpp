@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "toolkit/logic/error_text.h"
+
 namespace quillora {
 namespace {
 
@@ -29,6 +31,24 @@ TEST(NameParts, FileNamePart_Should_LetLeadByteTakeTheNextByteEvenWhenItIsBacksl
     EXPECT_EQ(FileNamePart("x\x81\\y.bmp"), "x\x81\\y.bmp");
     // A lead byte at the very end has no partner and is a character of its own.
     EXPECT_EQ(FileNamePart("a\\b\x81"), "b\x81");
+}
+
+// The edges of the lead-byte ranges, through the rule and through a path scan that relies on it.
+TEST(NameParts, LeadByteRule_Should_HoldAtEveryEdgeOfItsRanges) {
+    const struct {
+        unsigned char byte;
+        bool lead;
+    } edges[] = {{0x80, false}, {0x81, true},  {0x9F, true}, {0xA0, false},
+                 {0xDF, false}, {0xE0, true},  {0xFC, true}, {0xFD, false}};
+    for (const auto& e : edges) {
+        SCOPED_TRACE(static_cast<int>(e.byte));
+        EXPECT_EQ(IsShiftJisLeadByte(e.byte), e.lead);
+        const std::string path = std::string("x") + static_cast<char>(e.byte) + "\\y.bmp";
+        EXPECT_EQ(FileNamePart(path), e.lead ? path : "y.bmp");
+        // The error display ends a message with "." unless its last character is one.
+        const std::string message = std::string("x") + static_cast<char>(e.byte) + ".";
+        EXPECT_EQ(qtk::ErrorDisplayText(message), e.lead ? message + "." : message);
+    }
 }
 
 TEST(NameParts, Extension_Should_ReturnLastDotOfFileNameWithTheDot) {

@@ -50,5 +50,54 @@ TEST_F(UndoRoad, DeleteAndOpen_Should_ComeBackWithCtrlZ) {
   EXPECT_TRUE(Shows(450, 200, kWhite)) << "the blank picture at its own size";
 }
 
+// A picture that came back by undo and differs from its file is never closed without the question.
+TEST_F(UndoRoad, UndoPastASave_Should_AskOnClose) {
+  StartEditor();
+  const std::string path = dir.File("a.bmp");
+  const std::string white =
+      testing_support::MakeBmp24(300, 200, [](int, int) { return 0xFFFFFFu; });
+  testing_support::WriteFile(path, white);
+  OpenThroughDialog(path);
+  ASSERT_TRUE(WaitFor([&] { return Caption() == "　Quillora　　a.bmp"; }, 5000)) << Caption();
+  Drag(picture, {20, 20}, {200, 120});
+  ASSERT_TRUE(Shows(110, 70, IsRed));
+  Keys(editor, {VK_CONTROL, 'S'});
+  ASSERT_TRUE(WaitFor([&] { return testing_support::ReadFileBytes(path) != white; }, 5000))
+      << "Ctrl+S wrote nothing";
+  Keys(editor, {VK_CONTROL, 'Z'});
+  ASSERT_TRUE(Shows(110, 70, kWhite)) << "the line did not go";
+  Keys(editor, {VK_CONTROL, 'Z'});
+  ASSERT_TRUE(WaitFor([&] { return Caption() == "　Quillora　　『 画像作成 』"; }, 5000))
+      << Caption();
+  Keys(editor, {VK_CONTROL, 'Y'});
+  ASSERT_TRUE(WaitFor([&] { return Caption() == "　Quillora　　a.bmp"; }, 5000)) << Caption();
+  EXPECT_TRUE(Shows(110, 70, kWhite)) << "a.bmp without its line, while the file holds it";
+  Keys(editor, {VK_MENU, VK_F4});
+  const Box box = WaitBox(*program);
+  ASSERT_NE(box.hwnd, nullptr) << "closed without asking";
+  EXPECT_EQ(box.title, "確認");
+  EXPECT_NE(box.text.find("a.bmp"), std::string::npos) << box.text;
+  ASSERT_TRUE(Answer(box, IDCANCEL));
+}
+
+// A reload and a new capture are steps like any other: the way back reaches the marked picture.
+TEST_F(UndoRoad, UndoPastAReload_Should_BringTheLineBack) {
+  StartEditor();
+  Drag(picture, {20, 20}, {200, 120});
+  ASSERT_TRUE(Shows(110, 70, IsRed));
+  Keys(editor, {VK_CONTROL, 'R'});
+  ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(editor); }, 5000))
+      << "the reload did not hide it";
+  ASSERT_TRUE(PressButton(program->launcher, "G O"));
+  ASSERT_TRUE(WaitFor(
+      [&] { return IsWindowVisible(editor) && !IsWindowVisible(program->launcher); }, 10000));
+  ASSERT_TRUE(Foreground(editor));
+  Wait(300);
+  Keys(editor, {VK_CONTROL, 'Z'});
+  Keys(editor, {VK_CONTROL, 'Z'});
+  EXPECT_TRUE(Shows(110, 70, IsRed))
+      << "the marked picture did not come back: " << std::hex << At(110, 70);
+}
+
 }  // namespace
 }  // namespace quillora::program

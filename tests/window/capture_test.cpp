@@ -278,6 +278,23 @@ TEST_F(CaptureTest, NewCapture_Should_DiscardAnnotationsWithoutAsking) {
   EXPECT_TRUE(boxes.boxes.empty());
 }
 
+// The picture loaded while the editor was hidden is never seen: nothing goes back to it. A capture
+// that arrives during a drag is a step of its own, after the drag's.
+TEST_F(CaptureTest, Capture_Should_BeginTheHistory_AndFollowADragAsAStepOfItsOwn) {
+  Capture(3);
+  EXPECT_FALSE(editor->doc.CanUndo());
+  editor->PB1MouseDown(qtk::MouseButton::Left, 10, 10);
+  editor->PB1MouseMove(100, 80);
+  Capture(3);
+  EXPECT_TRUE(editor->doc.Lines().empty());
+  editor->ActUndoExecute();
+  EXPECT_EQ(editor->doc.Lines().size(), 1u) << "the capture went back alone";
+  editor->ActUndoExecute();
+  EXPECT_TRUE(editor->doc.Lines().empty());
+  EXPECT_FALSE(editor->doc.CanUndo());
+  EXPECT_EQ(editor->doc.Base().Width(), 640);
+}
+
 TEST_F(CaptureTest, Pause_Should_KeepHandlingMessages) {
   PostMessageA(launcher->Handle(), kTrayMessage, 1, WM_LBUTTONDOWN);  // the icon, clicked meanwhile
   Capture(3);

@@ -76,7 +76,7 @@ TEST_F(EditorLoad, LoadPicture_Should_ReadBmpAndSetCaptionAndFlags) {
   TempDir dir;
   std::string path = dir.File("a.bmp");
   WriteFile(path, MakeBmp24(37, 23, Checker));
-  editor->doc.SetModified(true);
+  editor->doc.MarkModified();
   editor->ActSave.SetEnabled(false);
   editor->LoadPicture(path);
   EXPECT_EQ(editor->doc.FileName(), path);
@@ -165,7 +165,7 @@ TEST_F(EditorLoad, ActNew_Should_GiveWhite640x480_AfterLargerPicture) {
   std::string path = dir.File("big.bmp");
   WriteFile(path, MakeBmp24(1024, 768, [](int, int) { return 0u; }));
   editor->LoadPicture(path);
-  editor->doc.SetModified(true);
+  editor->doc.MarkModified();
   editor->ActNew.Execute();
   ASSERT_EQ(editor->composedImage.Width(), 640);
   ASSERT_EQ(editor->composedImage.Height(), 480);
@@ -195,6 +195,10 @@ TEST_F(EditorLoad, LoadPicture_Should_GiveEmptyCaptionTail_When_AcceptedNameDoes
   EXPECT_EQ(editor->Text(), "　Quillora　　");
   EXPECT_TRUE(editor->doc.FileName().empty());
   EXPECT_EQ(editor->composedImage.Width(), 640);
+  // The caption comes back with its document, as it was shown.
+  editor->doc.AddLine(LineRecord{1, 1, 50, 50, 5, 0xFF, false});
+  editor->ActUndoExecute();
+  EXPECT_EQ(editor->Text(), "　Quillora　　");
 }
 
 TEST_F(EditorLoad, LoadPicture_Should_ClearAllAttributes_When_FileIsReadOnly) {
@@ -219,7 +223,7 @@ TEST_F(EditorLoad, LoadPicture_Should_KeepPictureAndTakeName_When_FileHasNoExten
   TempDir dir;
   std::string path = dir.File("noext");
   WriteFile(path, "whatever");
-  editor->doc.SetModified(true);
+  editor->doc.MarkModified();
   editor->LoadPicture(path);
   EXPECT_EQ(editor->doc.FileName(), path);
   EXPECT_EQ(editor->Text(), kBlankCaption);
@@ -229,7 +233,7 @@ TEST_F(EditorLoad, LoadPicture_Should_KeepPictureAndTakeName_When_FileHasNoExten
 
 TEST_F(EditorLoad, LoadPicture_Should_RefuseOtherExtension_AndCloseEditor) {
   editor->doc.AddLine(LineRecord{1, 1, 50, 50, 5, 0xFF, false});
-  editor->doc.SetModified(false);
+  editor->doc.MarkSaved();
   editor->LoadPicture("C:\\pics\\shot.png");
   ASSERT_FALSE(boxes.boxes.empty());
   EXPECT_EQ(boxes.boxes[0].text,
@@ -243,7 +247,7 @@ TEST_F(EditorLoad, LoadPicture_Should_RefuseOtherExtension_AndCloseEditor) {
 
 TEST_F(EditorLoad, LoadPicture_Should_KeepModifiedFlag_When_CloseAfterRefusedNameIsCancelled) {
   editor->doc.AddLine(LineRecord{1, 1, 50, 50, 5, 0xFF, false});
-  editor->doc.SetModified(true);
+  editor->doc.MarkModified();
   boxes.answer = [](const ShownBox& box) { return box.caption == "確認" ? IDCANCEL : IDOK; };
   editor->LoadPicture("C:\\pics\\shot.png");
   ASSERT_EQ(boxes.boxes.size(), 2u) << "the refusal, then the question of the close";
@@ -257,6 +261,9 @@ TEST_F(EditorLoad, LoadPicture_Should_ReportErrorAndKeepDocument_When_FileIsDama
   std::string good = dir.File("good.bmp");
   WriteFile(good, MakeBmp24(9, 7, Checker));
   editor->LoadPicture(good);
+  editor->doc.AddLine(LineRecord{1, 1, 8, 6, 1, 0xFF, false});
+  editor->doc.MarkSaved();
+  const size_t steps = editor->doc.UndoSteps();
   struct Case {
     const char* name;
     std::string bytes;
@@ -273,7 +280,6 @@ TEST_F(EditorLoad, LoadPicture_Should_ReportErrorAndKeepDocument_When_FileIsDama
     std::string path = dir.File(c.name);
     WriteFile(path, c.bytes);
     boxes.boxes.clear();
-    editor->doc.SetModified(true);
     qtk::Application::Get().ProcessMessages();
     try {
       editor->LoadPicture(path);
@@ -288,7 +294,10 @@ TEST_F(EditorLoad, LoadPicture_Should_ReportErrorAndKeepDocument_When_FileIsDama
     EXPECT_EQ(editor->doc.FileName(), good) << c.name;
     EXPECT_EQ(editor->Text(), "　Quillora　　good.bmp") << c.name;
     EXPECT_EQ(editor->doc.Base().Width(), 9) << c.name;
-    EXPECT_TRUE(editor->doc.Modified()) << c.name;
+    // Nothing changed: a close must not offer to write the file again without its line.
+    EXPECT_EQ(editor->doc.Lines().size(), 1u) << c.name;
+    EXPECT_FALSE(editor->doc.Modified()) << c.name;
+    EXPECT_EQ(editor->doc.UndoSteps(), steps) << c.name;
   }
 }
 
@@ -429,7 +438,7 @@ TEST_F(EditorLoad, Drop_Should_ShowErrorAndKeepDocument_When_ThePlayerFails) {
   for (const char* how : {"fault", "hang", "stop"}) {
     SCOPED_TRACE(how);
     editor->LoadPicture(good);
-    editor->doc.SetModified(true);
+    editor->doc.MarkModified();
     boxes.boxes.clear();
     SetEnvironmentVariableA("QUILLORA_TEST_PLAYER", how);
     SendMessageA(editor->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({wmf})), 0);
@@ -474,9 +483,9 @@ size_t Resident() {
   return counters.WorkingSetSize;
 }
 
-// Holding a 4K picture costs its base image and its composed image, and the history keeps at
-// most two replaced pictures, however often it is loaded.
-TEST_F(EditorLoad, LoadPicture_Should_HoldFourFrames_AfterRepeatedLoads) {
+// Holding a 4K picture costs its base image and its composed image; the history keeps replaced
+// pictures within its budget, however often one is loaded, and they cost no more than their size.
+TEST_F(EditorLoad, LoadPicture_Should_KeepItsPicturesWithinTheBudget_AfterRepeatedLoads) {
   TempDir dir;
   const std::string path = dir.File("4k.bmp");
   WriteFile(path, MakeBmp24(3840, 2160, [](int x, int y) { return uint32_t(x * 7 + y); }));
@@ -484,11 +493,14 @@ TEST_F(EditorLoad, LoadPicture_Should_HoldFourFrames_AfterRepeatedLoads) {
   const size_t before = Resident();
   for (int i = 0; i < 5; ++i) {
     editor->LoadPicture(path);
+    const size_t held = editor->doc.HeldPictureBytes();
+    EXPECT_LE(held + frame, Document::kPictureBudget);
     const size_t now = Resident();
     const size_t grown = now > before ? now - before : 0;
-    EXPECT_LE(grown, 4 * frame + (16u << 20)) << "after load " << i + 1 << ": " << (grown >> 20)
-                                              << " MB";
+    EXPECT_LE(grown, 2 * frame + held + (16u << 20))
+        << "after load " << i + 1 << ": " << (grown >> 20) << " MB";
   }
+  EXPECT_EQ(editor->doc.UndoSteps(), 5u) << "four 4K pictures and the blank one fit the budget";
 }
 
 // A drop carries a DROPFILES block; only the first file of the set is loaded.

@@ -85,7 +85,7 @@ TEST_F(PasteTest, Paste_Should_ChangeNothingElse_AndKeepAnnotations) {
   WriteFile(path, MakeBmp24(20, 20, Stripes));
   editor->LoadPicture(path);
   AddLine();
-  editor->doc.SetModified(true);
+  editor->doc.MarkModified();
   editor->ActSave.SetEnabled(false);
   editor->toolMode = kToolText;
   PutPicture(50, 30);

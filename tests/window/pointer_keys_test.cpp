@@ -67,7 +67,7 @@ TEST_F(PointerDelete, DeleteKey_Should_DeleteSelectedLine_AndThenNothing) {
 TEST_F(PointerDelete, DeleteKey_Should_MarkModified) {
   AddLine({100, 100, 300, 100, 5, kRed, false});
   Click(200, 100);
-  editor->doc.SetModified(false);
+  editor->doc.MarkSaved();
   KeyDown(editor->Handle(), VK_DELETE, kDeleteDown);
   EXPECT_TRUE(editor->doc.Lines().empty());
   EXPECT_TRUE(editor->doc.Modified());

@@ -140,7 +140,7 @@ protected:
 TEST_F(PointerLine, Press_Should_AppendZeroLengthRecordFromPalette_AndDrawNothing) {
   editor->SpinEdit1.SetValue(9);
   editor->NowColor.SetColor(0x123456);
-  editor->doc.SetModified(false);
+  editor->doc.MarkSaved();
   editor->ActSave.SetEnabled(false);
   Press(10, 20);
   ASSERT_EQ(editor->doc.Lines().size(), 1u);
@@ -271,7 +271,7 @@ class PointerGesture : public PictureTest {};
 
 TEST_F(PointerGesture, OtherButtons_Should_ChangeNothing) {
   Tool(TScrivletForm1::kLine1);
-  editor->doc.SetModified(false);
+  editor->doc.MarkSaved();
   editor->ActSave.SetEnabled(false);
   editor->PB1.SetPopupMenu(nullptr);  // no context menu loop in a test
   SendMessageA(Picture(), WM_RBUTTONDOWN, MK_RBUTTON, At(10, 10));
@@ -291,7 +291,7 @@ TEST_F(PointerGesture, Release_Should_DoNothing_WithoutPress) {
   for (const char* tool : {TScrivletForm1::kLine1, TScrivletForm1::kText1, TScrivletForm1::kSelect1}) {
     Tool(tool);
     AddLine({5, 5, 5, 5, 5, kRed, false});  // a zero-length record made by nobody's press
-    editor->doc.SetModified(false);
+    editor->doc.MarkSaved();
     Release(30, 30);
     EXPECT_EQ(editor->doc.Lines().size(), 1u) << tool;
     EXPECT_EQ(editor->textPoint.x, 0) << tool;
@@ -302,7 +302,7 @@ TEST_F(PointerGesture, Release_Should_DoNothing_WithoutPress) {
 }
 
 TEST_F(PointerGesture, Press_Should_OnlyMarkModified_When_NoTool) {
-  editor->doc.SetModified(false);
+  editor->doc.MarkSaved();
   editor->ActSave.SetEnabled(false);
   Press(10, 10);
   Move(20, 20);
@@ -317,7 +317,7 @@ TEST_F(PointerGesture, Press_Should_OnlyMarkModified_When_NoTool) {
 TEST_F(PointerGesture, Pick_Should_TakeRedPixelAndInvertFrame) {
   UsePicture(64, 48, [](int x, int) { return x < 32 ? kRed : kWhite; });
   Tool(TScrivletForm1::kSpoide1);
-  editor->doc.SetModified(false);
+  editor->doc.MarkSaved();
   Press(5, 5);
   EXPECT_EQ(editor->NowColor.GetColor(), 0x0000FFu);
   EXPECT_EQ(editor->NBK.GetColor(), 0xFFFF00u);

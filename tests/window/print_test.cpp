@@ -318,7 +318,7 @@ TEST_F(PrintCommand, Print_Should_LeaveDocumentAndFocus_As_TheyWere) {
   editor->Show();
   SetForegroundWindow(editor->Handle());
   editor->InsText.SetFocus();
-  editor->doc.SetModified(true);
+  editor->doc.MarkModified();
   editor->ActSave.SetEnabled(false);
   std::string name = editor->doc.FileName(), caption = editor->Text();
   RunPrint();

@@ -198,7 +198,7 @@ TEST_F(SaveTest, SaveJpeg_Should_WriteBaselineQuality90ColourPicture) {
 
 TEST_F(SaveTest, SaveJpeg_Should_DrawTheAnnotationsIntoTheFile) {
   qtk::Bitmap white(64, 48);
-  editor->doc.ReplacePicture(white, false, "", true);
+  editor->doc.ReplacePicture(white, false, "", "");
   editor->composedImage.SetSize(64, 48);
   editor->doc.AddLine(LineRecord{0, 24, 63, 24, 5, qtk::clRed, false});
   editor->ComposeFull();
@@ -227,7 +227,7 @@ TEST_F(SaveTest, ActSave_Should_ChooseFormatByExtension_WithoutDialog) {
   qtk::SavePictureDialog::hook = [&](qtk::SavePictureDialog&) { return ++dialogs, false; };
   for (const char* name : {"a.JPG", "b.Jpeg", "c.BMP", "d.jpeg", "e.bmp"}) {
     editor->doc.SetFileName(dir.File(name));
-    editor->doc.SetModified(true);
+    editor->doc.MarkModified();
     editor->ActSaveExecute();
     std::string data = ReadFileBytes(editor->doc.FileName());
     std::string ext = std::string(name).substr(std::string(name).find('.'));
@@ -245,7 +245,7 @@ TEST_F(SaveTest, ActSave_Should_OpenDialog_When_NameIsMetafileBlankOrWithoutDot)
   qtk::SavePictureDialog::hook = [&](qtk::SavePictureDialog&) { return ++dialogs, false; };
   for (std::string name : {dir.File("pic.wmf"), std::string(), dir.File("nodot")}) {
     editor->doc.SetFileName(name);
-    editor->doc.SetModified(true);
+    editor->doc.MarkModified();
     editor->ActSave.SetEnabled(true);
     editor->ActSaveExecute();
     EXPECT_FALSE(editor->ActSave.Enabled()) << "a cancelled save-as disables it";
@@ -299,7 +299,7 @@ TEST_F(SaveTest, SaveAs_Should_WriteChosenTypeWhateverTheName_ThenNameDecides) {
     d.fileName = dir.File("a.jpg");
     return true;
   };
-  editor->doc.SetModified(true);
+  editor->doc.MarkModified();
   editor->ActSaveAsExecute();
   EXPECT_EQ(ReadFileBytes(dir.File("a.jpg")).substr(0, 2), "BM");
   EXPECT_EQ(editor->Text(), "　Quillora　　a.jpg");
@@ -337,7 +337,7 @@ TEST_F(SaveFailure, ReadOnlyTarget_Should_KeepOldFileAndState) {
   WriteFile(path, "precious");
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
   editor->doc.SetFileName(path);
-  editor->doc.SetModified(true);
+  editor->doc.MarkModified();
   std::string caption = editor->Text();
   std::string message = SaveError([&] { editor->ActSaveExecute(); });
   EXPECT_EQ(message.rfind("ファイル\"" + path + "\".", 0), 0u) << message;
@@ -373,7 +373,7 @@ TEST_F(SaveFailure, SaveAs_Should_KeepNameAndLeaveSaveEnabled_When_WriteFails) {
     return true;
   };
   std::string before = editor->doc.FileName();
-  editor->doc.SetModified(true);
+  editor->doc.MarkModified();
   SaveError([&] { editor->ActSaveAsExecute(); });
   EXPECT_TRUE(editor->ActSave.Enabled());
   EXPECT_EQ(editor->doc.FileName(), before);
@@ -395,7 +395,7 @@ TEST_F(SaveFailure, FullDisk_Should_KeepOldFileAndLeaveNoPartialFile) {
   for (size_t i = 0; i < editor->composedImage.Stride() * 2000; ++i)
     editor->composedImage.Bits()[i] = uint8_t((seed = seed * 1103515245u + 12345u) >> 24);
   editor->doc.SetFileName(path);
-  editor->doc.SetModified(true);
+  editor->doc.MarkModified();
   std::string message = SaveError([&] { editor->SaveBitmap(); });
   EXPECT_FALSE(message.empty());
   EXPECT_EQ(ReadFileBytes(path), old);
@@ -417,7 +417,7 @@ protected:
 };
 
 TEST_F(SaveClose, Close_Should_EndAtOnceWithoutBox_When_NotModified) {
-  editor->doc.SetModified(false);
+  editor->doc.MarkSaved();
   CloseEditor();
   EXPECT_TRUE(boxes.boxes.empty());
   EXPECT_EQ(launcherCloses, 1);
@@ -426,7 +426,7 @@ TEST_F(SaveClose, Close_Should_EndAtOnceWithoutBox_When_NotModified) {
 
 TEST_F(SaveClose, Close_Should_AskTheQuestion_AndStayOpen_When_Cancelled) {
   editor->doc.SetFileName("C:\\pics\\shot.bmp");
-  editor->doc.SetModified(true);
+  editor->doc.MarkModified();
   boxes.answer = [](const ShownBox&) { return IDCANCEL; };
   CloseEditor();
   ASSERT_EQ(boxes.boxes.size(), 1u);
@@ -441,7 +441,7 @@ TEST_F(SaveClose, Close_Should_AskTheQuestion_AndStayOpen_When_Cancelled) {
 }
 
 TEST_F(SaveClose, Close_Should_NamePicture_ForFreshCapture) {
-  editor->doc.SetModified(true);
+  editor->doc.MarkModified();
   boxes.answer = [](const ShownBox&) { return IDNO; };
   CloseEditor();
   ASSERT_EQ(boxes.boxes.size(), 1u);
@@ -452,7 +452,7 @@ TEST_F(SaveClose, Close_Should_NamePicture_ForFreshCapture) {
 
 TEST_F(SaveClose, Yes_Should_SaveSilentlyAndEnd_When_NameIsJpeg) {
   editor->doc.SetFileName(dir.File("x.jpeg"));
-  editor->doc.SetModified(true);
+  editor->doc.MarkModified();
   boxes.answer = [](const ShownBox&) { return IDYES; };
   CloseEditor();
   EXPECT_EQ(boxes.boxes.size(), 1u);
@@ -461,7 +461,7 @@ TEST_F(SaveClose, Yes_Should_SaveSilentlyAndEnd_When_NameIsJpeg) {
 }
 
 TEST_F(SaveClose, Yes_Should_StayOpen_When_SaveDialogIsCancelled) {
-  editor->doc.SetModified(true);
+  editor->doc.MarkModified();
   int dialogs = 0;
   qtk::SavePictureDialog::hook = [&](qtk::SavePictureDialog&) { return ++dialogs, false; };
   boxes.answer = [](const ShownBox&) { return IDYES; };
@@ -475,7 +475,7 @@ TEST_F(SaveClose, Yes_Should_StayOpen_When_SaveDialogIsCancelled) {
 
 TEST_F(SaveClose, Yes_Should_ShowErrorAndStayOpen_When_SaveFails) {
   editor->doc.SetFileName(dir.File("missing\\x.bmp"));
-  editor->doc.SetModified(true);
+  editor->doc.MarkModified();
   boxes.answer = [](const ShownBox& b) { return b.caption == "確認" ? IDYES : IDOK; };
   CloseEditor();
   ASSERT_EQ(boxes.boxes.size(), 2u);
@@ -507,7 +507,7 @@ TEST_F(SaveClose, QuestionBox_Should_HaveJapaneseButtons_AndEscapeCancels) {
     watcher.join();
     return answer;
   };
-  editor->doc.SetModified(true);
+  editor->doc.MarkModified();
   CloseEditor();
   EXPECT_EQ(labels, (std::vector<std::string>{"はい(&Y)", "いいえ(&N)", "キャンセル"}));
   EXPECT_EQ(launcherCloses, 0);

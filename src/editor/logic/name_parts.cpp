@@ -2,10 +2,6 @@
 
 namespace quillora {
 
-bool IsShiftJisLeadByte(unsigned char b) {
-    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-
 namespace {
 
 // Length in bytes of the character starting at i; a lead byte at the very end stands alone.

@@ -2,10 +2,11 @@
 #include <string>
 #include <string_view>
 
+#include "toolkit/logic/shift_jis.h"
+
 namespace quillora {
 
-// True for a Shift-JIS (code page 932) lead byte: such a byte and the one after it form one character.
-bool IsShiftJisLeadByte(unsigned char b);
+using qtk::IsShiftJisLeadByte;
 
 // Everything after the last "\" or ":" of the path; the whole path when neither occurs.
 std::string FileNamePart(std::string_view path);

@@ -11,6 +11,7 @@ struct Document::Access {
   static TextList& List(Document& d, const TMoji*) { return d.texts_; }
   static qtk::Bitmap& Base(Document& d) { return d.base_; }
   static std::string& FileName(Document& d) { return d.fileName_; }
+  static std::string& Caption(Document& d) { return d.caption_; }
   static void PictureChanged(Document& d) { ++d.pictureVersion_; }
   // Whatever leaves a list leaves the selection with it.
   static void Unselect(Document& d, const void* item) {
@@ -28,6 +29,12 @@ template <class T>
 size_t IndexOf(const std::vector<std::unique_ptr<T>>& list, const T* item) {
   auto it = std::find_if(list.begin(), list.end(), [item](const auto& p) { return p.get() == item; });
   return static_cast<size_t>(it - list.begin());
+}
+
+bool SameFields(const LineRecord& a, const LineRecord& b) { return a == b; }
+
+bool SameFields(const TMoji& a, const TMoji& b) {
+  return a.Text == b.Text && a.Font == b.Font && a.BkColor == b.BkColor && a.X == b.X && a.Y == b.Y;
 }
 
 // An annotation entering (`entering`) or leaving its list at one place. While out of the list
@@ -74,18 +81,13 @@ public:
     after_ = other->after_;
     return true;
   }
+  bool ChangesNothing() const override { return SameFields(before_, after_); }
   const void* Touched(bool) const override { return item_; }
 
 private:
   T* item_;
   T before_, after_;
 };
-
-bool SameFields(const LineRecord& a, const LineRecord& b) { return a == b; }
-
-bool SameFields(const TMoji& a, const TMoji& b) {
-  return a.Text == b.Text && a.Font == b.Font && a.BkColor == b.BkColor && a.X == b.X && a.Y == b.Y;
-}
 
 template <class T>
 std::unique_ptr<Command> ChangeOf(const std::vector<std::unique_ptr<T>>& list, const T& item,
@@ -122,10 +124,10 @@ private:
 // held here; the pixels are exchanged, never copied.
 class Replace final : public Command {
 public:
-  Replace(qtk::Bitmap& with, bool keepMarks, std::string fileName)
-      : keepMarks_(keepMarks), fileName_(std::move(fileName)) {
-    picture_.Swap(with);
-  }
+ Replace(qtk::Bitmap& with, bool keepMarks, std::string fileName, std::string caption)
+     : keepMarks_(keepMarks), fileName_(std::move(fileName)), caption_(std::move(caption)) {
+   picture_.Swap(with);
+ }
   void Apply(Document& d) override { Exchange(d); }
   void Revert(Document& d) override { Exchange(d); }
   size_t PictureBytes() const override {
@@ -139,12 +141,14 @@ private:
   void Exchange(Document& d) {
     Access::Base(d).Swap(picture_);
     std::swap(fileName_, Access::FileName(d));
+    std::swap(caption_, Access::Caption(d));
     if (!keepMarks_) marks_.Apply(d);  // a swap: its own inverse
     Access::PictureChanged(d);
   }
   qtk::Bitmap picture_;
   bool keepMarks_;
   std::string fileName_;
+  std::string caption_;
   Clear marks_;
 };
 
@@ -179,8 +183,9 @@ std::unique_ptr<Command> MakeChange(const TextList& texts, const TMoji& label, c
 
 std::unique_ptr<Command> MakeClear() { return std::make_unique<Clear>(); }
 
-std::unique_ptr<Command> MakeReplace(qtk::Bitmap& with, bool keepMarks, std::string fileName) {
-  return std::make_unique<Replace>(with, keepMarks, std::move(fileName));
+std::unique_ptr<Command> MakeReplace(qtk::Bitmap& with, bool keepMarks, std::string fileName,
+                                     std::string caption) {
+  return std::make_unique<Replace>(with, keepMarks, std::move(fileName), std::move(caption));
 }
 
 }  // namespace quillora

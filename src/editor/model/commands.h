@@ -20,7 +20,9 @@ std::unique_ptr<Command> MakeChange(const LineList& lines, const LineRecord& lin
 std::unique_ptr<Command> MakeChange(const TextList& texts, const TMoji& label, const TMoji& to);
 // Both lists emptied.
 std::unique_ptr<Command> MakeClear();
-// A new base picture (taken out of `with`), with or without the annotations, under a file name.
-std::unique_ptr<Command> MakeReplace(qtk::Bitmap& with, bool keepMarks, std::string fileName);
+// A new base picture (taken out of `with`), with or without the annotations, under a file name
+// and a caption.
+std::unique_ptr<Command> MakeReplace(qtk::Bitmap& with, bool keepMarks, std::string fileName,
+                                     std::string caption);
 
 }  // namespace quillora

@@ -7,7 +7,7 @@
 
 namespace quillora {
 
-Document::Document() = default;
+Document::Document(size_t pictureBudget) : pictureBudget_(pictureBudget) {}
 Document::~Document() = default;
 
 void Document::Select(LineRecord* line) {
@@ -61,17 +61,35 @@ void Document::ClearAnnotations() {
 }
 
 void Document::ReplacePicture(qtk::Bitmap& with, bool keepMarks, std::string fileName,
-                              bool modified) {
-  StepScope step(*this);  // the flag it gives is part of the step
-  Do(MakeReplace(with, keepMarks, std::move(fileName)), true);
-  modified_ = modified;
+                              std::string caption) {
+  StepScope step(*this);
+  Do(MakeReplace(with, keepMarks, std::move(fileName), std::move(caption)), true);
   // Within a longer step too: the frame that leaves is there for the view to reuse at once.
   Trim();
 }
 
+void Document::MarkSaved() {
+  savedState_ = state_;
+  marked_ = false;
+}
+
+void Document::MarkUnsaved() { savedState_ = kNoState; }
+
+void Document::SetState(uint64_t state) {
+  state_ = state;
+  marked_ = false;
+}
+
+void Document::ForgetHistory() {
+  for (Step& step : steps_) Drop(step);
+  steps_.clear();
+  cursor_ = 0;
+}
+
 void Document::Do(std::unique_ptr<Command> command, bool replacesPicture) {
-  command->Apply(*this);
   BeginStep();
+  command->Apply(*this);
+  state_ = ++lastState_;
   open_->replacesPicture |= replacesPicture;
   if (open_->commands.empty() || !open_->commands.back()->Absorb(*command))
     open_->commands.push_back(std::move(command));
@@ -81,16 +99,20 @@ void Document::Do(std::unique_ptr<Command> command, bool replacesPicture) {
 void Document::BeginStep() {
   if (depth_++ > 0) return;
   open_ = std::make_unique<Step>();
-  open_->modifiedBefore = modified_;
+  open_->before = state_;
 }
 
 void Document::EndStep() {
   if (depth_ == 0 || --depth_ > 0) return;
   std::unique_ptr<Step> step = std::move(open_);
-  if (step->commands.empty()) return;
-  // A change of the lines or labels is a change to save; a new picture brings its own flag.
-  if (!step->replacesPicture) modified_ = true;
-  step->modifiedAfter = modified_;
+  // A step that changed nothing (a drag that came back to where it began) is no step: the
+  // document is in the state it had, and what could be redone stays.
+  if (std::all_of(step->commands.begin(), step->commands.end(),
+                  [](const auto& c) { return c->ChangesNothing(); })) {
+    if (!step->commands.empty()) state_ = step->before;
+    return;
+  }
+  step->after = state_;
   steps_.erase(steps_.begin() + static_cast<ptrdiff_t>(cursor_), steps_.end());
   steps_.push_back(std::move(*step));
   ++cursor_;
@@ -102,6 +124,7 @@ void Document::CancelStep() {
   depth_ = 0;
   std::unique_ptr<Step> step = std::move(open_);
   for (auto it = step->commands.rbegin(); it != step->commands.rend(); ++it) (*it)->Revert(*this);
+  state_ = step->before;
 }
 
 size_t Document::Step::PictureBytes() const {
@@ -126,18 +149,28 @@ void Document::Trim() {
     steps_.pop_front();
     --cursor_;
   }
-  const size_t budget = kPictureFrames * base_.Stride() * static_cast<size_t>(base_.Height());
+  // Its own picture counts too, so that an undo or redo, which only exchanges pictures, keeps
+  // the total as it was.
+  auto over = [this] {
+    return HeldPictureBytes() + base_.Stride() * static_cast<size_t>(base_.Height()) >
+           pictureBudget_;
+  };
+  // A step under way will end what could be redone: that goes before anything older.
+  while (open_ && !open_->commands.empty() && over() && cursor_ < steps_.size()) {
+    Drop(steps_.back());
+    steps_.pop_back();
+  }
   auto pictureSteps = [this] {
     return (open_ && open_->replacesPicture ? 1 : 0) +
            std::count_if(steps_.begin(), steps_.begin() + static_cast<ptrdiff_t>(cursor_),
                          [](const Step& s) { return s.replacesPicture; });
   };
-  while (HeldPictureBytes() > budget && pictureSteps() > 1) {
+  while (over() && pictureSteps() > 1) {
     Drop(steps_.front());
     steps_.pop_front();
     --cursor_;
   }
-  while (HeldPictureBytes() > budget && cursor_ < steps_.size()) {
+  while (over() && cursor_ < steps_.size()) {
     Drop(steps_.back());
     steps_.pop_back();
   }
@@ -161,7 +194,7 @@ bool Document::Undo() {
   if (cursor_ == 0) return false;
   Step& step = steps_[--cursor_];
   for (auto it = step.commands.rbegin(); it != step.commands.rend(); ++it) (*it)->Revert(*this);
-  modified_ = step.replacesPicture ? step.modifiedBefore : true;
+  SetState(step.before);
   SelectAfter(step, false);
   return true;
 }
@@ -174,7 +207,7 @@ bool Document::Redo() {
   if (cursor_ == steps_.size()) return false;
   Step& step = steps_[cursor_++];
   for (auto& command : step.commands) command->Apply(*this);
-  modified_ = step.replacesPicture ? step.modifiedAfter : true;
+  SetState(step.after);
   SelectAfter(step, true);
   return true;
 }

@@ -32,16 +32,25 @@ public:
   virtual void ReleasePicture(qtk::Bitmap& to) {}
   // True when it took a following change into itself (successive moves of one annotation).
   virtual bool Absorb(Command& next) { return false; }
+  // True when it leaves the document as it found it (a move that came back to where it began).
+  virtual bool ChangesNothing() const { return false; }
   // The annotation the change left in a list (applied or reverted), which a view may select.
   virtual const void* Touched(bool applied) const { return nullptr; }
 };
 
 // The document without a window: base picture, line and label lists, selection, current file
-// name and modified flag. Every change that can be undone goes through a command; the selection,
-// the flag and the name after a save are the view's to set directly, outside the history.
+// name, caption and modified flag. Every change that can be undone goes through a command; the
+// selection, and the name and caption after a save, are the view's to set directly, outside the
+// history. The history knows which of its places the file holds: the flag is set exactly where
+// the document differs from what was last loaded or saved.
 class Document {
 public:
-  Document();
+  // The pictures the document holds, its own and those kept for undo, in bytes: beyond it the
+  // oldest steps leave first; the newest replaced picture always stays.
+  static constexpr size_t kPictureBudget = size_t{128} << 20;
+  static constexpr size_t kMaxSteps = 10000;
+
+  explicit Document(size_t pictureBudget = kPictureBudget);
   ~Document();
   Document(const Document&) = delete;
   Document& operator=(const Document&) = delete;
@@ -53,7 +62,10 @@ public:
   LineRecord* SelectedLine() const { return selectedLine_; }
   TMoji* SelectedText() const { return selectedText_; }
   const std::string& FileName() const { return fileName_; }
-  bool Modified() const { return modified_; }
+  const std::string& Caption() const { return caption_; }
+  // True when the document differs from the file it was last loaded from or saved to, when it
+  // was never saved, or when a press on the picture has marked it since.
+  bool Modified() const { return marked_ || state_ != savedState_; }
   // Counts exchanges of the base picture: a view that saw another number draws everything.
   uint64_t PictureVersion() const { return pictureVersion_; }
 
@@ -61,8 +73,16 @@ public:
   void Select(LineRecord* line);
   void Select(TMoji* label);
   void Deselect();
-  void SetModified(bool modified) { modified_ = modified; }
   void SetFileName(std::string name) { fileName_ = std::move(name); }
+  void SetCaption(std::string caption) { caption_ = std::move(caption); }
+  // The document as it is now is what the file holds (a load or a save).
+  void MarkSaved();
+  // No place of the history is what a file holds (a capture, which was never saved).
+  void MarkUnsaved();
+  // Modified whatever the history says, until the next save, load, undo or redo.
+  void MarkModified() { marked_ = true; }
+  // The history begins here: nothing before the document as it is now can be undone.
+  void ForgetHistory();
 
   // --- changes, one undo step each unless a step is open ---
   // A new line goes on top of the others, or at `index` in the drawing order.
@@ -75,9 +95,9 @@ public:
   void Remove(const TMoji& label);
   void ClearAnnotations();
   // The picture of `with` becomes the base picture (`with` is left empty). Unless `keepMarks`,
-  // the annotations go too; the file name and flag become those given. Undoing it brings back
-  // the former picture, annotations, name and flag exactly.
-  void ReplacePicture(qtk::Bitmap& with, bool keepMarks, std::string fileName, bool modified);
+  // the annotations go too; the file name and caption become those given. Undoing it brings back
+  // the former picture, annotations, name and caption exactly.
+  void ReplacePicture(qtk::Bitmap& with, bool keepMarks, std::string fileName, std::string caption);
 
   // --- steps ---
   // Changes between BeginStep and EndStep (nested: the outermost pair) are one step; CancelStep
@@ -113,11 +133,6 @@ public:
   // draw into instead of a new frame (its memory is already in use); false when there is none.
   bool TakeSpare(qtk::Bitmap& into);
 
-  static constexpr size_t kMaxSteps = 10000;
-  // Replaced pictures kept: two frames of the current picture; the last one replaced stays
-  // whatever its size, so that a small picture opened over a large one can be taken back.
-  static constexpr size_t kPictureFrames = 2;
-
   // --- for commands ---
   struct Access;
 
@@ -125,8 +140,8 @@ private:
   struct Step {
     std::vector<std::unique_ptr<Command>> commands;
     bool replacesPicture = false;
-    // The flag around the step: a step that replaces the picture gives it back exactly.
-    bool modifiedBefore = false, modifiedAfter = false;
+    // The document's state before and after the step, for the saved place.
+    uint64_t before = 0, after = 0;
     size_t PictureBytes() const;
   };
   void Do(std::unique_ptr<Command> command, bool replacesPicture);
@@ -139,12 +154,19 @@ private:
   LineRecord* selectedLine_ = nullptr;
   TMoji* selectedText_ = nullptr;
   std::string fileName_;
-  bool modified_ = false;
+  std::string caption_;
+  // Every state the document takes has a number of its own; the flag compares the current one
+  // with the one the file holds.
+  static constexpr uint64_t kNoState = UINT64_MAX;
+  uint64_t state_ = 0, lastState_ = 0, savedState_ = 0;
+  bool marked_ = false;
+  size_t pictureBudget_;
   uint64_t pictureVersion_ = 0;
   LineRecord* touchedLine_ = nullptr;
   TMoji* touchedText_ = nullptr;
 
   void Drop(Step& step);
+  void SetState(uint64_t state);
 
   std::deque<Step> steps_;
   qtk::Bitmap spare_;

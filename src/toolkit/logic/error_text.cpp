@@ -1,5 +1,7 @@
 #include "toolkit/logic/error_text.h"
 
+#include "toolkit/logic/shift_jis.h"
+
 namespace qtk {
 
 std::string ErrorDisplayText(std::string_view message) {
@@ -8,8 +10,7 @@ std::string ErrorDisplayText(std::string_view message) {
   size_t last = 0;
   for (size_t i = 0; i < text.size();) {
     last = i;
-    auto b = static_cast<unsigned char>(text[i]);
-    bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    const bool lead = IsShiftJisLeadByte(static_cast<unsigned char>(text[i]));
     i += (lead && i + 1 < text.size()) ? 2 : 1;
   }
   if (static_cast<unsigned char>(text[last]) > static_cast<unsigned char>('.')) text += '.';
