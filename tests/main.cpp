@@ -12,9 +12,9 @@
 
 namespace {
 
-void Fault() { *reinterpret_cast<volatile int*>(uintptr_t{16}) = 1; }
-
 uint32_t faultAtRecord = UINT32_MAX;
+
+void Fault() { *reinterpret_cast<volatile int*>(uintptr_t{16}) = 1; }
 
 // The player the editor starts is this test program; a test can make it fault, hang or stop
 // before it plays, or fault at record N ("fault@N"), through the environment it passes on.
@@ -27,15 +27,13 @@ void PlayerMisbehaves() {
   if (std::string(how).starts_with("fault@")) faultAtRecord = std::stoul(how + 6);
 }
 
-void RecordMisbehaves(uint32_t record) {
-  if (record == faultAtRecord) Fault();
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   qtk::metafilePlayerStarting = PlayerMisbehaves;
-  qtk::metafilePlayerRecord = RecordMisbehaves;
+  qtk::metafilePlayerRecord = [](uint32_t record) {
+    if (record == faultAtRecord) Fault();
+  };
   if (const int code = qtk::RunMetafilePlayerIfAsked(argc, argv); code >= 0) return code;
   testing::InitGoogleTest(&argc, argv);
   qtk::Application::Get().Initialize(GetModuleHandleA(nullptr));

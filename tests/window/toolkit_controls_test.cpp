@@ -288,9 +288,8 @@ TEST(ButtonAction, Button_Should_FollowAndRunItsAction) {
 }
 
 TEST(ButtonAction, Button_Should_ShowTheFontAboveIt_When_ItHasNoneOfItsOwn) {
-  TestForm& form = SharedForm();
   qtk::Panel panel;
-  panel.Create(form.Handle(), 0, 0, 200, 60, false);
+  panel.Create(SharedForm().Handle(), 0, 0, 200, 60, false);
   panel.SetFont(qtk::FontSpec{.name = "ＭＳ Ｐゴシック", .height = -17});
   qtk::Button button;
   button.Create(panel.Handle(), 10, 10, 80, 24, "確　定");
