@@ -12,20 +12,28 @@
 
 namespace {
 
+uint32_t faultAtRecord = UINT32_MAX;
+
+void Fault() { *reinterpret_cast<volatile int*>(uintptr_t{16}) = 1; }
+
 // The player the editor starts is this test program; a test can make it fault, hang or stop
-// before it plays through the environment it passes on.
+// before it plays, or fault at record N ("fault@N"), through the environment it passes on.
 void PlayerMisbehaves() {
   char how[16] = {};
   GetEnvironmentVariableA("QUILLORA_TEST_PLAYER", how, sizeof how);
-  if (std::string(how) == "fault") *reinterpret_cast<volatile int*>(uintptr_t{16}) = 1;
+  if (std::string(how) == "fault") Fault();
   if (std::string(how) == "hang") Sleep(INFINITE);
   if (std::string(how) == "stop") ExitProcess(0);
+  if (std::string(how).starts_with("fault@")) faultAtRecord = std::stoul(how + 6);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   qtk::metafilePlayerStarting = PlayerMisbehaves;
+  qtk::metafilePlayerRecord = [](uint32_t record) {
+    if (record == faultAtRecord) Fault();
+  };
   if (const int code = qtk::RunMetafilePlayerIfAsked(argc, argv); code >= 0) return code;
   testing::InitGoogleTest(&argc, argv);
   qtk::Application::Get().Initialize(GetModuleHandleA(nullptr));

@@ -77,8 +77,9 @@ void TScrivletForm1::LoadPicture(const std::string& name) {
     } else if (wmf) {
       read = [&](qtk::Bitmap& into) {
         const qtk::MetafileBits metafile = qtk::ReadMetafileFile(name);
-        // Drawn over the former picture at the metafile's size, and taken only once played.
-        into.CopyResized(doc.Base(), metafile.width, metafile.height);
+        // Drawn over white at the metafile's size, as its preview shows it, and taken only
+        // once played: what the file leaves unpainted is not the former picture's.
+        into.CopyResized(qtk::Bitmap(), metafile.width, metafile.height);
         qtk::PlayMetafile(metafile, into);
       };
     } else if (bmp) {

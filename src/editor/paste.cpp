@@ -21,8 +21,8 @@ void TScrivletForm1::ActPastExecute() {
       [&](qtk::Bitmap& into) {
         const qtk::ClipboardPicture picture = qtk::ReadClipboardPicture(Handle(), into);
         if (picture.kind == qtk::ClipboardPicture::Kind::Metafile) {
-          // Drawn at its own size over the former picture, as opening a metafile file does.
-          into.CopyResized(doc.Base(), picture.width, picture.height);
+          // Drawn at its own size over white, as opening a metafile file does.
+          into.CopyResized(qtk::Bitmap(), picture.width, picture.height);
           qtk::PlayMetafile(picture.metafile, into);
         }
       },

@@ -92,6 +92,13 @@ void WriteReplacing(const std::string& target, const std::function<void(HANDLE)>
     DeleteFileA(temp);
     ThrowCannotCreate(target, code);
   }
+  // The replaced file's hidden and system bits stay with the name, as a replacement in place by
+  // the system keeps them; the new file would otherwise drop them.
+  const DWORD kept = attributes == INVALID_FILE_ATTRIBUTES
+                         ? 0
+                         : attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  if (const DWORD now = GetFileAttributesA(target.c_str()); kept && now != INVALID_FILE_ATTRIBUTES)
+    SetFileAttributesA(target.c_str(), now | kept);
 }
 
 }  // namespace

@@ -118,7 +118,13 @@ LRESULT ColorGrid::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CAPTURECHANGED:
       tracking_ = false;
       break;
+    case WM_RBUTTONDOWN:
+      // Held so that the release comes here wherever it lands: it clicks, and it is no release
+      // on the window beneath (the picture would open its menu).
+      if (!tracking_) SetCapture(hwnd_);
+      break;
     case WM_RBUTTONUP:
+      if (!tracking_ && GetCapture() == hwnd_) ReleaseCapture();
       if (onClick) {
         auto run = onClick;
         run();

@@ -183,7 +183,7 @@ public:
   void SetForegroundIndex(int index);
   Color ForegroundColor() const;
   static Color CellColor(int index);
-  // Fired on a left release inside the grid and on every right release.
+  // Fired on a left release inside the grid and on every right release, wherever it lands.
   std::function<void()> onClick;
 
 protected:

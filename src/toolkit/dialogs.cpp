@@ -134,12 +134,14 @@ private:
       switch (msg) {
         case kFitToWorkArea:
           FitToWorkArea(GetParent(child));
+          FocusName(GetParent(child));
           return 0;
         case WM_NOTIFY: {
           const UINT code = reinterpret_cast<const NMHDR*>(lp)->code;
           if (code == CDN_INITDONE) {
             self->FitPane(child);
-            PostMessageA(child, kFitToWorkArea, 0, 0);  // once the dialog has taken its size
+            // Once the dialog has taken its size and its first focus.
+            PostMessageA(child, kFitToWorkArea, 0, 0);
           }
           if (code == CDN_SELCHANGE) self->Show(child, SelectedPath(child));
           if (code == CDN_FOLDERCHANGE) self->Show(child, "");
@@ -201,6 +203,14 @@ private:
     if (dx || dy)
       SetWindowPos(dialog, nullptr, 0, 0, r.right - r.left + dx, r.bottom - r.top + dy,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+  // The dialog starts in its name field, whatever control the system chose (the type list, the
+  // places bar at some densities): a typed name and Enter then open or save it.
+  static void FocusName(HWND dialog) {
+    HWND name = GetDlgItem(dialog, cmb13);
+    if (!name || !IsWindowVisible(name)) name = GetDlgItem(dialog, edt1);
+    if (name) SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(name), TRUE);
   }
 
   static RECT WorkArea(HWND dialog) {

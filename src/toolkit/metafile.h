@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 #include "toolkit/bitmap.h"
@@ -33,15 +34,21 @@ void SizeFromFrame(MetafileBits& metafile);
 
 // Plays the metafile over the pixels of `into`, stretched to its whole area, in a player process
 // (this program started again with a switch of its own) on a fresh surface, and takes the pixels
-// back only when it has played to the end. A player that faults, returns nothing, or is still
-// busy after a few seconds is ended, `into` is left as it was, and Error(metafile.failure) is
-// thrown. `cancel`, an event, ends the wait (and the player) early, with the same error.
+// back only when it has played to the end. A player that faults in a record is started again
+// stepping over that record (up to 8 records), so the picture is all the system can draw of it.
+// A player that returns nothing, faults outside a record or once too often, draws nothing, or
+// is still busy after a few seconds (restarts included) is ended, `into` is left as it was, and
+// Error(metafile.failure) is thrown. `cancel`, an event, ends the wait (and the player) early,
+// with the same error.
 void PlayMetafile(const MetafileBits& metafile, Bitmap& into, HANDLE cancel = nullptr);
 
 // The player's side: when this process was started as a player, plays and gives the process's
 // exit code; otherwise -1. Called first thing by every program that plays metafiles.
 int RunMetafilePlayerIfAsked(int argc, char** argv);
-// Tests only: runs in the player just before it plays (to make it fault, hang or stop).
+// Tests only: runs in the player just before it plays (to make it fault, hang or stop), and just
+// before each record it plays (numbered from 0, the header); players started by this process.
 extern void (*metafilePlayerStarting)();
+extern void (*metafilePlayerRecord)(uint32_t record);
+extern int metafilePlayersStarted;
 
 }  // namespace qtk

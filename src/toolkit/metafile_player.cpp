@@ -2,6 +2,8 @@
 // are given, and a fault in them (heap damage included) can then end only that process. The
 // player is this same program started with a switch of its own; it gets one block of shared
 // memory (the metafile, how to map it, and the pixels to draw over) and nothing else of ours.
+// It plays one record at a time and notes in the block which one it is at, so that when a record
+// brings it down the next player can step over that record and draw everything else.
 #include <windows.h>
 
 #include <cstdint>
@@ -17,14 +19,19 @@
 namespace qtk {
 
 void (*metafilePlayerStarting)() = nullptr;
+void (*metafilePlayerRecord)(uint32_t record) = nullptr;
+int metafilePlayersStarted = 0;
 
 namespace {
 
 constexpr char kSwitch[] = "--qtk-play-metafile";
 constexpr uint32_t kAsked = 0x514D4650;   // "PFMQ": a request in the block
 constexpr uint32_t kPlayed = 0x444E4F44;  // written by the player once every record has run
-// A picture that takes longer than this is not coming: the player is ended.
+// A picture that takes longer than this, restarts included, is not coming: the player is ended.
 constexpr DWORD kTimeLimitMs = 4000;
+// Records a player may fall over before the file counts as one the system cannot play.
+constexpr uint32_t kMaxSkipped = 8;
+constexpr uint32_t kNoRecord = UINT32_MAX;
 
 // The head of the shared block; the metafile's bytes and the 24-bit top-down pixels follow.
 struct Request {
@@ -36,6 +43,10 @@ struct Request {
   uint32_t bytesOffset, bytesSize;
   uint64_t pixelsOffset, total;
   volatile uint32_t played;
+  volatile uint32_t record;  // the record being played (from 0, the header), or kNoRecord
+  volatile uint32_t drawn;   // records played other than the header and the end
+  uint32_t skippedCount;
+  uint32_t skipped[kMaxSkipped];  // records earlier players fell over, not to be played
 };
 constexpr uint64_t kHeadSize = 128;
 static_assert(sizeof(Request) <= kHeadSize);
@@ -89,20 +100,32 @@ HANDLE StartPlayer(HANDLE section) {
   if (PlayersJob()) AssignProcessToJobObject(PlayersJob(), pi.hProcess);  // fails where jobs cannot nest
   ResumeThread(pi.hThread);
   CloseHandle(pi.hThread);
+  ++metafilePlayersStarted;
   return pi.hProcess;
 }
 
-// True when the player ended by itself with success within the time limit; else it is ended.
-bool AwaitPlayer(HANDLE process, HANDLE cancel) {
+enum class Ending { Played, Failed, Stopped };
+
+// How the player ended: by itself with success, by itself otherwise (a fault, or a refusal), or
+// stopped here because the deadline passed or `cancel` was set.
+Ending AwaitPlayer(HANDLE process, HANDLE cancel, ULONGLONG deadline) {
+  const ULONGLONG now = GetTickCount64();
+  const DWORD left = now < deadline ? static_cast<DWORD>(deadline - now) : 0;
   const HANDLE waits[2] = {process, cancel};
-  const DWORD woke = WaitForMultipleObjects(cancel ? 2 : 1, waits, FALSE, kTimeLimitMs);
+  const DWORD woke = WaitForMultipleObjects(cancel ? 2 : 1, waits, FALSE, left);
   if (woke != WAIT_OBJECT_0) {
     TerminateProcess(process, 1);
     WaitForSingleObject(process, 2000);
-    return false;
+    return Ending::Stopped;
   }
   DWORD code = 1;
-  return GetExitCodeProcess(process, &code) && code == 0;
+  return GetExitCodeProcess(process, &code) && code == 0 ? Ending::Played : Ending::Failed;
+}
+
+bool IsSkipped(const Request& r, uint32_t record) {
+  for (uint32_t i = 0; i < r.skippedCount && i < kMaxSkipped; ++i)
+    if (r.skipped[i] == record) return true;
+  return false;
 }
 
 }  // namespace
@@ -132,14 +155,29 @@ void PlayMetafile(const MetafileBits& m, Bitmap& into, HANDLE cancel) {
   request->bytesSize = static_cast<uint32_t>(m.bytes.size());
   request->pixelsOffset = pixelsOffset;
   request->total = total;
-  request->played = 0;
+  request->skippedCount = 0;
   std::memcpy(view.get() + kHeadSize, m.bytes.data(), m.bytes.size());
   GdiFlush();  // drawing still queued for `into` lands before its pixels are read
   std::memcpy(view.get() + pixelsOffset, into.Bits(), pixelBytes);
 
-  KernelHandle player(StartPlayer(section.get()));
-  if (!player.get() || !AwaitPlayer(player.get(), cancel) || request->played != kPlayed)
-    throw Error(m.failure);
+  // The pixels in the block change only when a player has played to the end, so every restart
+  // draws over the same picture.
+  const ULONGLONG deadline = GetTickCount64() + kTimeLimitMs;
+  for (;;) {
+    request->played = 0;
+    request->record = kNoRecord;
+    request->drawn = 0;
+    KernelHandle player(StartPlayer(section.get()));
+    if (!player.get()) throw Error(m.failure);
+    const Ending ending = AwaitPlayer(player.get(), cancel, deadline);
+    if (ending == Ending::Played && request->played == kPlayed) break;
+    const uint32_t at = request->record;
+    if (ending != Ending::Failed || at == kNoRecord || IsSkipped(*request, at) ||
+        request->skippedCount == kMaxSkipped)
+      throw Error(m.failure);
+    request->skipped[request->skippedCount++] = at;
+  }
+  if (request->skippedCount > 0 && request->drawn == 0) throw Error(m.failure);  // nothing drawn
   std::memcpy(into.Bits(), view.get() + pixelsOffset, pixelBytes);
 }
 
@@ -151,7 +189,38 @@ LONG WINAPI EndAtOnce(EXCEPTION_POINTERS* pointers) {
   return EXCEPTION_EXECUTE_HANDLER;
 }
 
-bool Play(const Request& r, const uint8_t* block, uint8_t* pixels) {
+struct Playback {
+  Request& shared;
+  uint32_t next = 0;
+  // Notes the record about to be played; false for one that is stepped over.
+  bool Begin() {
+    const uint32_t record = next++;
+    shared.record = record;
+    if (IsSkipped(shared, record)) return false;
+    if (metafilePlayerRecord) metafilePlayerRecord(record);
+    return true;
+  }
+};
+
+int CALLBACK PlayEnhancedRecord(HDC dc, HANDLETABLE* table, const ENHMETARECORD* record,
+                                int handles, LPARAM data) {
+  auto& playback = *reinterpret_cast<Playback*>(data);
+  if (!playback.Begin()) return 1;
+  PlayEnhMetaFileRecord(dc, table, record, static_cast<UINT>(handles));
+  if (record->iType != EMR_HEADER && record->iType != EMR_EOF) playback.shared.drawn += 1;
+  return 1;
+}
+
+int CALLBACK PlayWindowsRecord(HDC dc, HANDLETABLE* table, METARECORD* record, int handles,
+                               LPARAM data) {
+  auto& playback = *reinterpret_cast<Playback*>(data);
+  if (!playback.Begin()) return 1;
+  PlayMetaFileRecord(dc, table, record, static_cast<UINT>(handles));
+  if (record->rdFunction != 0) playback.shared.drawn += 1;  // 0: the end record
+  return 1;
+}
+
+bool Play(Request& r, const uint8_t* block, uint8_t* pixels) {
   BITMAPINFO bi{};
   bi.bmiHeader.biSize = sizeof bi.bmiHeader;
   bi.bmiHeader.biWidth = r.width;
@@ -172,7 +241,8 @@ bool Play(const Request& r, const uint8_t* block, uint8_t* pixels) {
     HENHMETAFILE emf = SetEnhMetaFileBits(r.bytesSize, bytes);
     if (!emf) return false;
     const RECT all{0, 0, r.width, r.height};
-    PlayEnhMetaFile(dc, emf, &all);
+    Playback playback{r};
+    EnumEnhMetaFile(dc, emf, PlayEnhancedRecord, &playback, &all);
   } else {
     HMETAFILE wmf = SetMetaFileBitsEx(r.bytesSize, bytes);
     if (!wmf) return false;
@@ -181,7 +251,8 @@ bool Play(const Request& r, const uint8_t* block, uint8_t* pixels) {
     SetWindowOrgEx(dc, r.window[0], r.window[1], nullptr);
     SetWindowExtEx(dc, r.window[2] - r.window[0], r.window[3] - r.window[1], nullptr);
     SetViewportExtEx(dc, r.width, r.height, nullptr);
-    PlayMetaFile(dc, wmf);
+    Playback playback{r};
+    EnumMetaFile(dc, wmf, PlayWindowsRecord, reinterpret_cast<LPARAM>(&playback));
   }
   GdiFlush();
   std::memcpy(pixels, bits, size);
@@ -198,16 +269,17 @@ int RunMetafilePlayerIfAsked(int argc, char** argv) {
   View view(section);
   MEMORY_BASIC_INFORMATION info{};
   if (!view.get() || !VirtualQuery(view.get(), &info, sizeof info)) return 2;
-  const auto& r = *reinterpret_cast<const Request*>(view.get());
+  auto& r = *reinterpret_cast<Request*>(view.get());
   // The block is the parent's, but nothing in it is taken on trust either.
   if (info.RegionSize < kHeadSize || r.magic != kAsked || r.total > info.RegionSize ||
       r.width <= 0 || r.height <= 0 || r.bytesOffset < kHeadSize ||
       uint64_t{r.bytesOffset} + r.bytesSize > r.pixelsOffset ||
-      r.pixelsOffset + Stride(r.width) * uint64_t(r.height) > r.total)
+      r.pixelsOffset + Stride(r.width) * uint64_t(r.height) > r.total ||
+      r.skippedCount > kMaxSkipped)
     return 2;
   if (metafilePlayerStarting) metafilePlayerStarting();
   if (!Play(r, view.get(), view.get() + r.pixelsOffset)) return 3;
-  reinterpret_cast<Request*>(view.get())->played = kPlayed;
+  r.played = kPlayed;
   return 0;
 }
 

@@ -117,7 +117,15 @@ void Window::CreateSystem(const char* className, DWORD style, DWORD exStyle, HWN
   SetWindowSubclass(hwnd_, SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
   subclassed_ = true;
   SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), 0);
-  if (Dpi() != SystemDpi()) ApplyFont();
+  if (Dpi() != SystemDpi() || FontOwner()) ApplyFont();
+}
+
+// A control with no font of its own shows the font of the nearest window above it that has one
+// (its form's, as a rule); none above it with one: the system's.
+const Window* Window::FontOwner() const {
+  for (HWND p = hwnd_ ? GetParent(hwnd_) : nullptr; p; p = GetParent(p))
+    if (const Window* w = FromHandle(p); w && w->hasFont_) return w;
+  return nullptr;
 }
 
 // Binds `this` from the creation parameters at WM_NCCREATE, then forwards to the member.
@@ -337,14 +345,19 @@ FontSpec Window::ScaledFont() const {
   return f;
 }
 
-// Our font at the window's density; a system control without one of ours gets the system's GUI
-// font, which is made for the system's density, grown or shrunk to the window's.
+// Our font at the window's density; a system control without one of ours gets the font of the
+// window above it that has one, or else the system's GUI font, which is made for the system's
+// density, grown or shrunk to the window's.
 void Window::ApplyFont() {
   if (!hwnd_) return;
   FontObject next;
   const int dpi = Dpi();
   if (hasFont_) {
     next = CreateFontObject(ScaledFont());
+  } else if (const Window* owner = FontOwner(); owner && subclassed_) {
+    FontSpec f = owner->font_;
+    f.height = Scale(f.height);
+    next = CreateFontObject(f);
   } else if (!subclassed_) {
     return;
   } else if (dpi != SystemDpi()) {

@@ -123,6 +123,7 @@ private:
   Menu* popup_ = nullptr;
   Window* enterButton_ = nullptr;
   void ApplyFont();
+  const Window* FontOwner() const;
   // Positions and sizes at creation, scaled from 96 dpi to the parent's density.
   RECT ScaledDesign(HWND parent, int x, int y, int width, int height);
 

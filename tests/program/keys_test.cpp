@@ -35,5 +35,18 @@ TEST_F(KeyboardRoad, EnterOnMode_Should_Start_AndEnterOrConfirm_Should_LeaveTheE
   EXPECT_TRUE(WaitFor([&] { return FocusOf(editor) == entry; }, 3000)) << "no focus in the entry";
 }
 
+// Save As starts in its name field: a typed name and Enter save the picture under that name.
+TEST_F(KeyboardRoad, SaveAs_Should_SaveUnderATypedName_When_EnterIsPressed) {
+  StartEditor();
+  HWND dialog = FileDialogByKeys('S');  // a picture without a name is saved as
+  ASSERT_NE(dialog, nullptr) << "the save dialog did not open";
+  const std::string path = dir.File("typed.bmp");
+  TypeText(dialog, std::wstring(path.begin(), path.end()));
+  Keys(nullptr, {VK_RETURN});
+  EXPECT_TRUE(WaitFor([&] { return Caption() == "　Quillora　　typed.bmp"; }, 5000))
+      << "caption: " << Caption() << "; dialog open: " << IsWindow(dialog);
+  EXPECT_NE(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 }  // namespace
 }  // namespace quillora::program

@@ -9,7 +9,8 @@
 namespace quillora::program {
 namespace {
 
-std::string StretchDibWmf() {
+// The 10 x 10 bitmap stretched over a square of `size` at (`at`, `at`) of the 200 x 200 box.
+std::string StretchDibWmf(int at = 0, int size = 200) {
   std::string records;
   auto w16 = [](std::string& d, int v) { d.append({char(v & 0xFF), char((v >> 8) & 0xFF)}); };
   auto w32 = [&](std::string& d, uint32_t v) { w16(d, int(v & 0xFFFF)), w16(d, int(v >> 16)); };
@@ -26,7 +27,8 @@ std::string StretchDibWmf() {
   record(0x020C, body);  // SETWINDOWEXT
   body.clear();
   w32(body, SRCCOPY);
-  for (int v : {DIB_RGB_COLORS, 10, 10, 0, 0, 200, 200, 0, 0}) w16(body, v);  // sizes y before x
+  // Sizes and places y before x.
+  for (int v : {DIB_RGB_COLORS, 10, 10, 0, 0, size, size, at, at}) w16(body, v);
   BITMAPINFOHEADER info{sizeof info, 10, 10, 1, 8, BI_RGB, 0, 0, 0, 0, 0};  // biClrUsed 0
   body.append(reinterpret_cast<const char*>(&info), sizeof info);
   for (int i = 0; i < 100; ++i) w32(body, i == 7 ? 0xFF0000u : uint32_t(i));
@@ -81,6 +83,23 @@ TEST_F(MetafileRoad, StretchDibWmf_Should_PreviewAndOpen_AndLeaveTheProgramUsabl
   EXPECT_EQ(size.right, 200);
   EXPECT_EQ(size.bottom, 200);
   ExpectAliveAndUsable();
+}
+
+// Opened after a green picture, a metafile is white where it paints nothing.
+TEST_F(MetafileRoad, MetafileWithMargins_Should_ShowWhiteMargins_AfterAGreenPicture) {
+  StartEditor();
+  const std::string green = dir.File("green.bmp"), wmf = dir.File("square.wmf");
+  testing_support::WriteFile(
+      green, testing_support::MakeBmp24(400, 300, [](int, int) { return 0x00FF00u; }));
+  testing_support::WriteFile(wmf, StretchDibWmf(50, 100));
+  OpenThroughDialog(green);
+  ASSERT_TRUE(WaitFor([&] { return Caption() == "　Quillora　　green.bmp"; }, 5000));
+  OpenThroughDialog(wmf);
+  ASSERT_TRUE(WaitFor([&] { return Caption() == "　Quillora　　square.wmf"; }, 8000));
+  Wait(300);
+  EXPECT_NE(ClientPixel(picture, 100, 100) & 0xFFFFFF, 0xFFFFFFu) << "the bitmap is not drawn";
+  for (POINT p : {POINT{5, 5}, POINT{194, 194}, POINT{30, 100}})
+    EXPECT_EQ(ClientPixel(picture, p.x, p.y) & 0xFFFFFF, 0xFFFFFFu) << p.x << "," << p.y;
 }
 
 }  // namespace

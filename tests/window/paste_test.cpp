@@ -141,7 +141,7 @@ TEST_F(PasteTest, Paste_Should_Fail_When_ClipboardIsHeldElsewhere) {
   EXPECT_EQ(editor->doc.Base().Width(), 640);
 }
 
-// A metafile is drawn into the base image at its own size, over the former picture.
+// A metafile is drawn into the base image at its own size, over white.
 TEST_F(PasteTest, Paste_Should_DrawMetafileAtItsSize) {
   qtk::WindowDC screen(nullptr);
   const int mmPerPixelX100 = 100 * GetDeviceCaps(screen.get(), HORZSIZE) /

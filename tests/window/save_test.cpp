@@ -307,14 +307,19 @@ TEST_F(SaveTest, SaveAs_Should_WriteChosenTypeWhateverTheName_ThenNameDecides) {
   EXPECT_EQ(ReadFileBytes(dir.File("a.jpg")).substr(0, 2), "\xFF\xD8");
 }
 
+// The replaced file's hidden and system bits stay with the name.
 TEST_F(SaveTest, Save_Should_ReplaceExistingFileWithoutQuestion) {
   std::string path = dir.File("old.bmp");
   WriteFile(path, std::string(5000, 'x'));
+  const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  ASSERT_TRUE(SetFileAttributesA(path.c_str(), kept));
   editor->doc.SetFileName(path);
   editor->ActSaveExecute();
   EXPECT_EQ(ReadFileBytes(path).substr(0, 2), "BM");
   EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"old.bmp"});
   EXPECT_TRUE(boxes.boxes.empty());
+  EXPECT_EQ(GetFileAttributesA(path.c_str()) & kept, kept);
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);  // for the folder's removal
 }
 
 class SaveFailure : public SaveTest {};

@@ -60,10 +60,12 @@ TEST_F(ColorGridPointer, DragOutside_Should_FollowTheEdgeAndNotClick) {
   EXPECT_EQ(grid.ForegroundIndex(), 8);
 }
 
-TEST_F(ColorGridPointer, RightRelease_Should_ClickAndKeepTheForeground) {
+TEST_F(ColorGridPointer, RightRelease_Should_ClickAndKeepTheForeground_WhereverItLands) {
   grid.SetForegroundIndex(12);
   SendMessageA(grid.Handle(), WM_RBUTTONDOWN, MK_RBUTTON, Lp(5, 5));
-  SendMessageA(grid.Handle(), WM_RBUTTONUP, 0, Lp(5, 5));
+  EXPECT_EQ(GetCapture(), grid.Handle()) << "a release outside would not come to the grid";
+  SendMessageA(grid.Handle(), WM_RBUTTONUP, 0, Lp(500, 300));
+  EXPECT_NE(GetCapture(), grid.Handle());
   EXPECT_EQ(clicks, 1);
   EXPECT_EQ(grid.ForegroundIndex(), 12);
   EXPECT_EQ(grid.ForegroundColor(), qtk::clBlue);
@@ -283,6 +285,19 @@ TEST(ButtonAction, Button_Should_FollowAndRunItsAction) {
   EXPECT_FALSE(button.Enabled());
   button.Click();
   EXPECT_EQ(runs, 1);
+}
+
+TEST(ButtonAction, Button_Should_ShowTheFontAboveIt_When_ItHasNoneOfItsOwn) {
+  qtk::Panel panel;
+  panel.Create(SharedForm().Handle(), 0, 0, 200, 60, false);
+  panel.SetFont(qtk::FontSpec{.name = "ＭＳ Ｐゴシック", .height = -17});
+  qtk::Button button;
+  button.Create(panel.Handle(), 10, 10, 80, 24, "確　定");
+  LOGFONTA font{};
+  GetObjectA(reinterpret_cast<HGDIOBJ>(SendMessageA(button.Handle(), WM_GETFONT, 0, 0)),
+             sizeof font, &font);
+  EXPECT_STREQ(font.lfFaceName, "ＭＳ Ｐゴシック");
+  EXPECT_EQ(font.lfHeight, button.Scale(-17));
 }
 
 TEST(ButtonAction, CheckBox_Should_ToggleOnAClick) {

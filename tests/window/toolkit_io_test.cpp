@@ -7,6 +7,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "toolkit/bitmap.h"
@@ -346,6 +347,42 @@ TEST(MetafileLoad, BadContent_Should_ThrowInvalidMetafile) {
               "メタファイルが有効ではありません")
         << "case " << i;
   }
+}
+
+// Red, then blue over part of it where `blue`; the second brush is made either way.
+std::string TwoRectangleEmf(bool blue) {
+  HDC screen = GetDC(nullptr);
+  RECT frame{0, 0, FrameUnits(80, false), FrameUnits(40, true)};
+  HDC dc = CreateEnhMetaFileA(screen, nullptr, &frame, nullptr);
+  ReleaseDC(nullptr, screen);
+  SelectObject(dc, GetStockObject(NULL_PEN));
+  for (const auto& [colour, left] : {std::pair{RGB(255, 0, 0), 0}, {RGB(0, 0, 255), 30}}) {
+    HGDIOBJ old = SelectObject(dc, CreateSolidBrush(colour));
+    if (left == 0 || blue) Rectangle(dc, left, 0, left + 50, 40);
+    DeleteObject(SelectObject(dc, old));
+  }
+  HENHMETAFILE h = CloseEnhMetaFile(dc);
+  std::string bytes(GetEnhMetaFileBits(h, 0, nullptr), '\0');
+  GetEnhMetaFileBits(h, UINT(bytes.size()), reinterpret_cast<BYTE*>(bytes.data()));
+  DeleteEnhMetaFile(h);
+  return bytes;
+}
+
+TEST(MetafileLoad, FaultAtARecord_Should_PlayAllButThatRecord_InASecondPlayer) {
+  const std::string emf = TwoRectangleEmf(true);
+  uint32_t blue = 0;  // the last rectangle's record
+  for (uint32_t n = 0, at = 0; at < emf.size();
+       ++n, at += *reinterpret_cast<const DWORD*>(&emf[at + 4]))
+    if (*reinterpret_cast<const DWORD*>(&emf[at]) == EMR_RECTANGLE) blue = n;
+  Bitmap expected(80, 40), played(80, 40);
+  qtk::PlayMetafile(qtk::ReadMetafile(TwoRectangleEmf(false)), expected);
+  const int started = qtk::metafilePlayersStarted;
+  SetEnvironmentVariableA("QUILLORA_TEST_PLAYER", ("fault@" + std::to_string(blue)).c_str());
+  qtk::PlayMetafile(qtk::ReadMetafile(emf), played);
+  SetEnvironmentVariableA("QUILLORA_TEST_PLAYER", nullptr);
+  EXPECT_EQ(qtk::metafilePlayersStarted - started, 2);
+  EXPECT_EQ(PixelOf(played, 10, 20), (Rgb{255, 0, 0}));
+  EXPECT_EQ(std::memcmp(played.Bits(), expected.Bits(), size_t(played.Stride()) * 40), 0);
 }
 
 // ---- printer -------------------------------------------------------------------------------
