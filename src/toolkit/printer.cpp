@@ -67,9 +67,10 @@ void Printer::SetDevice(const std::string& device, std::vector<BYTE> devmode) {
 void Printer::LoadDefault() {
   DWORD size = 0;
   GetDefaultPrinterA(nullptr, &size);
-  if (size == 0) throw Error("既定のプリンタが設定されていません");
+  if (size == 0) ThrowCallFailed("既定のプリンタが設定されていません", "GetDefaultPrinter");
   std::string name(size, '\0');
-  if (!GetDefaultPrinterA(name.data(), &size)) throw Error("既定のプリンタが設定されていません");
+  if (!GetDefaultPrinterA(name.data(), &size))
+    ThrowCallFailed("既定のプリンタが設定されていません", "GetDefaultPrinter");
   name.resize(name.find('\0') == std::string::npos ? name.size() : name.find('\0'));
   device_ = std::move(name);
   devmode_ = DriverDevMode(device_);
