@@ -49,7 +49,7 @@ void WriteAll(HANDLE file, const void* data, size_t size) {
 // The new file beside the target, deleted when it goes out of scope unless it took the target's
 // place; declared before the handle to it, it is deleted only once the handle is closed.
 class TempFile {
-public:
+ public:
   explicit TempFile(const char* path) : path_(path) {}
   ~TempFile() {
     if (!kept_) DeleteFileA(path_.c_str());
@@ -59,7 +59,7 @@ public:
   const char* Path() const { return path_.c_str(); }
   void Keep() { kept_ = true; }
 
-private:
+ private:
   std::string path_;
   bool kept_ = false;
 };

@@ -98,8 +98,8 @@ void Menu::Fill(HMENU menu, std::vector<MenuEntry>& entries) {
 
 void Menu::Popup(HWND owner, int screenX, int screenY) {
   SetForegroundWindow(owner);
-  TrackPopupMenu(menu_.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screenX, screenY, 0, owner,
-                 nullptr);
+  TrackPopupMenu(menu_.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screenX, screenY, 0,
+                 owner, nullptr);
   PostMessageA(owner, WM_NULL, 0, 0);
 }
 

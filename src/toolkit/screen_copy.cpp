@@ -100,8 +100,8 @@ PrintScreenStandIn::PrintScreenStandIn() {
   wc.hInstance = instance;
   wc.lpszClassName = kWindowClass;
   RegisterClassExA(&wc);  // fails harmlessly when already registered
-  window_.reset(CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                instance, nullptr));
+  window_.reset(CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance,
+                                nullptr));
   if (!window_) return;
   hook_.reset(SetWindowsHookExA(WH_KEYBOARD_LL, KeyboardHook, instance, 0));
   if (!hook_) {
