@@ -58,7 +58,7 @@ DibCopy CopyPixels(const qtk::Bitmap& picture) {
   qtk::WindowDC screen(nullptr);
   if (GetDIBits(screen.get(), picture.Handle(), 0, static_cast<UINT>(h), dib.pixels.data(),
                 reinterpret_cast<BITMAPINFO*>(dib.header.data()), DIB_RGB_COLORS) == 0)
-    throw qtk::Error("印刷する画像を取り出せません");
+    qtk::ThrowCallFailed("印刷する画像を取り出せません", "GetDIBits");
   return dib;
 }
 

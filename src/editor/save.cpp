@@ -12,6 +12,7 @@
 #include "editor/logic/texts.h"
 #include "toolkit/app.h"
 #include "toolkit/error.h"
+#include "toolkit/gdi.h"
 #include "toolkit/logic/bmp_codec.h"
 #include "toolkit/logic/jpeg_codec.h"
 
@@ -45,6 +46,24 @@ void WriteAll(HANDLE file, const void* data, size_t size) {
     qtk::ThrowLastError("");
 }
 
+// The new file beside the target, deleted when it goes out of scope unless it took the target's
+// place; declared before the handle to it, it is deleted only once the handle is closed.
+class TempFile {
+ public:
+  explicit TempFile(const char* path) : path_(path) {}
+  ~TempFile() {
+    if (!kept_) DeleteFileA(path_.c_str());
+  }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+  const char* Path() const { return path_.c_str(); }
+  void Keep() { kept_ = true; }
+
+ private:
+  std::string path_;
+  bool kept_ = false;
+};
+
 // Writes a whole file through `write` so that the file it replaces survives any failure: the
 // picture goes into a new file beside the target, which takes the target's place only once
 // every byte is written. Nothing of the new file is left behind when something fails.
@@ -65,33 +84,21 @@ void WriteReplacing(const std::string& target, const std::function<void(HANDLE)>
     ThrowCannotCreate(target, ERROR_ACCESS_DENIED);
 
   const std::string folder = FolderOf(target);
-  char temp[MAX_PATH] = {};
-  if (!GetTempFileNameA(folder.c_str(), "qlr", 0, temp)) ThrowCannotCreate(target, GetLastError());
-  HANDLE file = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                            nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    const DWORD code = GetLastError();
-    DeleteFileA(temp);
-    ThrowCannotCreate(target, code);
-  }
-  try {
-    write(file);
-  } catch (...) {
-    CloseHandle(file);
-    DeleteFileA(temp);
-    throw;
-  }
-  const bool closed = CloseHandle(file);
+  char tempName[MAX_PATH] = {};
+  if (!GetTempFileNameA(folder.c_str(), "qlr", 0, tempName))
+    ThrowCannotCreate(target, GetLastError());
+  TempFile temp(tempName);
+  const HANDLE created = CreateFileA(temp.Path(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (created == INVALID_HANDLE_VALUE) ThrowCannotCreate(target, GetLastError());
+  qtk::KernelHandle file(created);
+  write(file.get());
+  const bool closed = CloseHandle(file.release());
   const DWORD closeCode = GetLastError();
-  if (!closed) {
-    DeleteFileA(temp);
-    throw qtk::Error(qtk::SystemMessage(closeCode));
-  }
-  if (!MoveFileExA(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    const DWORD code = GetLastError();
-    DeleteFileA(temp);
-    ThrowCannotCreate(target, code);
-  }
+  if (!closed) throw qtk::Error(qtk::SystemMessage(closeCode));
+  if (!MoveFileExA(temp.Path(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    ThrowCannotCreate(target, GetLastError());
+  temp.Keep();
   // The replaced file's hidden and system bits stay with the name, as a replacement in place by
   // the system keeps them; the new file would otherwise drop them.
   const DWORD kept = attributes == INVALID_FILE_ATTRIBUTES

@@ -41,7 +41,7 @@ HACCEL CreateAccelerators(const std::vector<Action*>& actions, std::vector<ACCEL
 std::string ShortcutText(WORD key) { return key ? std::string("Ctrl+") + static_cast<char>(key) : ""; }
 
 Menu::Menu(Kind kind, std::vector<MenuEntry> entries) : kind_(kind), entries_(std::move(entries)) {
-  menu_ = kind_ == Kind::Bar ? CreateMenu() : CreatePopupMenu();
+  menu_.reset(kind_ == Kind::Bar ? CreateMenu() : CreatePopupMenu());
   std::vector<MenuEntry*> stack;
   for (auto& e : entries_) stack.push_back(&e);
   while (!stack.empty()) {
@@ -62,14 +62,13 @@ Menu::Menu(Kind kind, std::vector<MenuEntry> entries) : kind_(kind), entries_(st
 
 Menu::~Menu() {
   for (unsigned id : ownIds_) Application::Get().UnregisterCommand(id);
-  if (menu_) DestroyMenu(menu_);
 }
 
 // Win32 menus have no hidden items: the menu is filled anew whenever an action changes, with
 // the same command ids every time.
 void Menu::Rebuild() {
-  while (GetMenuItemCount(menu_) > 0) DeleteMenu(menu_, 0, MF_BYPOSITION);
-  Fill(menu_, entries_);
+  while (GetMenuItemCount(menu_.get()) > 0) DeleteMenu(menu_.get(), 0, MF_BYPOSITION);
+  Fill(menu_.get(), entries_);
   if (owner_ && kind_ == Kind::Bar) DrawMenuBar(owner_);
 }
 
@@ -99,28 +98,28 @@ void Menu::Fill(HMENU menu, std::vector<MenuEntry>& entries) {
 
 void Menu::Popup(HWND owner, int screenX, int screenY) {
   SetForegroundWindow(owner);
-  TrackPopupMenu(menu_, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screenX, screenY, 0, owner,
-                 nullptr);
+  TrackPopupMenu(menu_.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screenX, screenY, 0,
+                 owner, nullptr);
   PostMessageA(owner, WM_NULL, 0, 0);
 }
 
 std::vector<std::string> Menu::VisibleCaptions() const {
   std::vector<std::string> out;
-  int n = GetMenuItemCount(menu_);
+  int n = GetMenuItemCount(menu_.get());
   for (int i = 0; i < n; ++i) {
     char buf[256] = {};
     MENUITEMINFOA mi{sizeof(mi)};
     mi.fMask = MIIM_FTYPE | MIIM_STRING;
     mi.dwTypeData = buf;
     mi.cch = sizeof(buf) - 1;
-    GetMenuItemInfoA(menu_, i, TRUE, &mi);
+    GetMenuItemInfoA(menu_.get(), i, TRUE, &mi);
     out.push_back((mi.fType & MFT_SEPARATOR) ? "-" : std::string(buf));
   }
   return out;
 }
 
 unsigned Menu::CommandOf(const std::string& name) const {
-  std::vector<std::pair<HMENU, const std::vector<MenuEntry>*>> menus{{menu_, &entries_}};
+  std::vector<std::pair<HMENU, const std::vector<MenuEntry>*>> menus{{menu_.get(), &entries_}};
   while (!menus.empty()) {
     auto [hm, list] = menus.back();
     menus.pop_back();

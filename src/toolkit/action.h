@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/gdi.h"
+
 namespace qtk {
 
 // A user command: caption, hint, shortcut, glyph and handler, shared by the menu items and tool
@@ -91,7 +93,7 @@ public:
   Menu(const Menu&) = delete;
   Menu& operator=(const Menu&) = delete;
 
-  HMENU Handle() const { return menu_; }
+  HMENU Handle() const { return menu_.get(); }
   bool IsEmpty() const { return entries_.empty(); }
   // Opens the popup with its top-left corner at a screen position; commands go to `owner`.
   void Popup(HWND owner, int screenX, int screenY);
@@ -108,7 +110,10 @@ private:
   Kind kind_;
   std::vector<MenuEntry> entries_;
   std::vector<unsigned> ownIds_;  // registered once: a rebuild reuses them
-  HMENU menu_ = nullptr;
+  struct DestroyMenuHandle {
+    void operator()(HMENU h) const { DestroyMenu(h); }
+  };
+  Owned<HMENU, DestroyMenuHandle> menu_;
   HWND owner_ = nullptr;
 };
 

@@ -77,8 +77,6 @@ ToolBar::~ToolBar() {
     SendMessageA(hwnd_, TB_SETHOTIMAGELIST, 0, 0);
     SendMessageA(hwnd_, TB_SETDISABLEDIMAGELIST, 0, 0);
   }
-  if (images_) ImageList_Destroy(images_);
-  if (disabledImages_) ImageList_Destroy(disabledImages_);
 }
 
 void ToolBar::Create(HWND parent, HBITMAP glyphs, int glyphCount) {
@@ -95,8 +93,8 @@ void ToolBar::SetGlyphs(HBITMAP glyphs, int glyphCount) {
   SendMessageA(hwnd_, TB_SETIMAGELIST, 0, 0);
   SendMessageA(hwnd_, TB_SETHOTIMAGELIST, 0, 0);
   SendMessageA(hwnd_, TB_SETDISABLEDIMAGELIST, 0, 0);
-  if (images_) ImageList_Destroy(std::exchange(images_, nullptr));
-  if (disabledImages_) ImageList_Destroy(std::exchange(disabledImages_, nullptr));
+  images_.reset();
+  disabledImages_.reset();
   int glyphSize = 16;
   if (glyphs && glyphCount > 0) {
     int width = 0, height = 0;
@@ -110,14 +108,14 @@ void ToolBar::SetGlyphs(HBITMAP glyphs, int glyphCount) {
       for (int y = 0; y < height; ++y)
         std::copy_n(pixels.begin() + static_cast<ptrdiff_t>(y) * fullWidth, width,
                     cut.begin() + static_cast<ptrdiff_t>(y) * width);
-      images_ = MakeImageList(cut, width, height);
-      disabledImages_ = MakeImageList(Greyed(cut), width, height);
+      images_.reset(MakeImageList(cut, width, height));
+      disabledImages_.reset(MakeImageList(Greyed(cut), width, height));
     }
   }
   SendMessageA(hwnd_, TB_SETBITMAPSIZE, 0, MAKELONG(glyphSize, glyphSize));
-  SendMessageA(hwnd_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_));
-  SendMessageA(hwnd_, TB_SETHOTIMAGELIST, 0, reinterpret_cast<LPARAM>(images_));
-  SendMessageA(hwnd_, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(disabledImages_));
+  SendMessageA(hwnd_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_.get()));
+  SendMessageA(hwnd_, TB_SETHOTIMAGELIST, 0, reinterpret_cast<LPARAM>(images_.get()));
+  SendMessageA(hwnd_, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(disabledImages_.get()));
   SendMessageA(hwnd_, TB_SETBUTTONSIZE, 0, MAKELONG(Scale(kButtonSize), Scale(kButtonSize)));
   // Separators (and the windows on them) keep their widths at the new density.
   for (const Button& b : buttons_) {

@@ -63,8 +63,10 @@ private:
   void ApplyToggle(Button& b, bool wasDown);
   void PlaceControls();
   std::vector<Button> buttons_;
-  HIMAGELIST images_ = nullptr;
-  HIMAGELIST disabledImages_ = nullptr;
+  struct DestroyImageList {
+    void operator()(HIMAGELIST h) const { ImageList_Destroy(h); }
+  };
+  Owned<HIMAGELIST, DestroyImageList> images_, disabledImages_;
   int nextId_ = 1;
 };
 

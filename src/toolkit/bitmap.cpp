@@ -67,7 +67,7 @@ void Bitmap::Recreate(int width, int height, bool keep) {
   if (width > 0 && height > 0) {
     BITMAPINFO bi = Info24(width, height);
     dib.reset(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!dib) throw Error("ビットマップが大きすぎます");
+    if (!dib) ThrowCallFailed("ビットマップが大きすぎます", "CreateDIBSection");
   }
   size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~size_t{3};
   if (bits) TouchPages(bits, stride * height);

@@ -28,6 +28,11 @@ void ThrowLastError(const std::string& what) {
   throw Error(what + SystemMessage(code));
 }
 
+void ThrowCallFailed(const std::string& what, const char* call) {
+  const DWORD code = GetLastError();
+  throw Error(what + "\n" + call + (code ? ": " + SystemMessage(code) : std::string()));
+}
+
 LOGFONTA FontSpec::ToLogFont() const {
   LOGFONTA lf{};
   lf.lfHeight = height;

@@ -46,6 +46,15 @@ struct CloseKernelHandle {
 struct FreeGlobalBlock {
   void operator()(HGLOBAL h) const { GlobalFree(h); }
 };
+struct DeleteCreatedDC {
+  void operator()(HDC h) const { DeleteDC(h); }
+};
+struct UnmapView {
+  void operator()(void* p) const { UnmapViewOfFile(p); }
+};
+struct DestroyIconHandle {
+  void operator()(HICON h) const { DestroyIcon(h); }
+};
 
 // One GDI object, deleted with DeleteObject.
 template <class H>
@@ -54,6 +63,11 @@ using GdiObject = Owned<H, DeleteGdiObject>;
 using KernelHandle = Owned<HANDLE, CloseKernelHandle>;
 // A movable global block, freed with GlobalFree.
 using GlobalBlock = Owned<HGLOBAL, FreeGlobalBlock>;
+// A DC of our own making (CreateCompatibleDC, CreateDC), deleted with DeleteDC.
+using CreatedDC = Owned<HDC, DeleteCreatedDC>;
+using MemoryDC = CreatedDC;
+// A view of a file mapping, from MapViewOfFile.
+using MappedView = Owned<void*, UnmapView>;
 
 using PenObject = GdiObject<HPEN>;
 using BrushObject = GdiObject<HBRUSH>;
@@ -74,28 +88,6 @@ private:
   HGDIOBJ old_;
 };
 
-// Owns a memory DC (DeleteDC).
-class MemoryDC {
-public:
-  MemoryDC() = default;
-  explicit MemoryDC(HDC dc) : dc_(dc) {}
-  MemoryDC(MemoryDC&& o) noexcept : dc_(std::exchange(o.dc_, nullptr)) {}
-  MemoryDC& operator=(MemoryDC&& o) noexcept {
-    if (this != &o) {
-      if (dc_) DeleteDC(dc_);
-      dc_ = std::exchange(o.dc_, nullptr);
-    }
-    return *this;
-  }
-  ~MemoryDC() {
-    if (dc_) DeleteDC(dc_);
-  }
-  HDC get() const { return dc_; }
-
-private:
-  HDC dc_ = nullptr;
-};
-
 // A window's DC from GetDC, given back with ReleaseDC.
 class WindowDC {
 public:
@@ -112,30 +104,20 @@ private:
   HDC dc_;
 };
 
-// Owns an icon (DestroyIcon) unless it was loaded shared.
+// An icon, destroyed with DestroyIcon unless it was loaded shared.
 class IconHandle {
 public:
   IconHandle() = default;
-  IconHandle(HICON h, bool owned) : h_(h), owned_(owned) {}
-  IconHandle(IconHandle&& o) noexcept : h_(std::exchange(o.h_, nullptr)), owned_(o.owned_) {}
-  IconHandle& operator=(IconHandle&& o) noexcept {
-    if (this != &o) {
-      reset();
-      h_ = std::exchange(o.h_, nullptr);
-      owned_ = o.owned_;
-    }
-    return *this;
-  }
-  ~IconHandle() { reset(); }
-  HICON get() const { return h_; }
+  IconHandle(HICON h, bool owned) : shared_(owned ? nullptr : h), owned_(owned ? h : nullptr) {}
+  HICON get() const { return owned_ ? owned_.get() : shared_; }
   void reset() {
-    if (h_ && owned_) DestroyIcon(h_);
-    h_ = nullptr;
+    shared_ = nullptr;
+    owned_.reset();
   }
 
 private:
-  HICON h_ = nullptr;
-  bool owned_ = false;
+  HICON shared_ = nullptr;
+  Owned<HICON, DestroyIconHandle> owned_;
 };
 
 enum FontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };

@@ -16,26 +16,20 @@ namespace {
   throw Error(code ? SystemMessage(code) : std::string(fallback));
 }
 
-// Owns a printer handle from OpenPrinterA.
-class PrinterHandle {
-public:
-  explicit PrinterHandle(const std::string& name) {
-    if (!OpenPrinterA(const_cast<char*>(name.c_str()), &h_, nullptr)) h_ = nullptr;
-  }
-  ~PrinterHandle() {
-    if (h_) ClosePrinter(h_);
-  }
-  PrinterHandle(const PrinterHandle&) = delete;
-  PrinterHandle& operator=(const PrinterHandle&) = delete;
-  HANDLE get() const { return h_; }
-
-private:
-  HANDLE h_ = nullptr;
+struct ClosePrinterHandle {
+  void operator()(HANDLE h) const { ClosePrinter(h); }
 };
+using PrinterHandle = Owned<HANDLE, ClosePrinterHandle>;
+
+// The printer of that name, opened for its settings; empty when it cannot be opened.
+PrinterHandle OpenPrinterHandle(const std::string& name) {
+  HANDLE h = nullptr;
+  return PrinterHandle(OpenPrinterA(const_cast<char*>(name.c_str()), &h, nullptr) ? h : nullptr);
+}
 
 // The driver's current settings of a printer, or nothing when the driver gives none.
 std::vector<BYTE> DriverDevMode(const std::string& device) {
-  PrinterHandle printer(device);
+  const PrinterHandle printer = OpenPrinterHandle(device);
   if (!printer.get()) return {};
   char* name = const_cast<char*>(device.c_str());
   LONG size = DocumentPropertiesA(nullptr, printer.get(), name, nullptr, nullptr, 0);
@@ -73,9 +67,10 @@ void Printer::SetDevice(const std::string& device, std::vector<BYTE> devmode) {
 void Printer::LoadDefault() {
   DWORD size = 0;
   GetDefaultPrinterA(nullptr, &size);
-  if (size == 0) throw Error("既定のプリンタが設定されていません");
+  if (size == 0) ThrowCallFailed("既定のプリンタが設定されていません", "GetDefaultPrinter");
   std::string name(size, '\0');
-  if (!GetDefaultPrinterA(name.data(), &size)) throw Error("既定のプリンタが設定されていません");
+  if (!GetDefaultPrinterA(name.data(), &size))
+    ThrowCallFailed("既定のプリンタが設定されていません", "GetDefaultPrinter");
   name.resize(name.find('\0') == std::string::npos ? name.size() : name.find('\0'));
   device_ = std::move(name);
   devmode_ = DriverDevMode(device_);
@@ -94,43 +89,37 @@ void Printer::BeginDoc(const std::string& title) {
   if (dc_) throw Error("印刷はすでに開始されています");
   if (device_.empty()) LoadDefault();
   const DEVMODEA* dm = DevModeIn(devmode_);
-  HDC dc = CreateDCA("WINSPOOL", device_.c_str(), nullptr, dm);
+  CreatedDC dc(CreateDCA("WINSPOOL", device_.c_str(), nullptr, dm));
   if (!dc) Fail(GetLastError(), "プリンタを開くことができません");
   DOCINFOA info{};
   info.cbSize = sizeof info;
   info.lpszDocName = title.c_str();
-  if (StartDocA(dc, &info) <= 0) {
+  if (StartDocA(dc.get(), &info) <= 0) Fail(GetLastError(), "印刷を開始できません");
+  if (StartPage(dc.get()) <= 0) {
     DWORD code = GetLastError();
-    DeleteDC(dc);
+    AbortDoc(dc.get());
     Fail(code, "印刷を開始できません");
   }
-  if (StartPage(dc) <= 0) {
-    DWORD code = GetLastError();
-    AbortDoc(dc);
-    DeleteDC(dc);
-    Fail(code, "印刷を開始できません");
-  }
-  dc_ = dc;
+  dc_ = std::move(dc);
 }
 
 void Printer::EndDoc() {
   if (!dc_) return;
-  HDC dc = std::exchange(dc_, nullptr);
+  const CreatedDC dc = std::move(dc_);
   DWORD code = 0;
-  bool ok = EndPage(dc) > 0;
+  bool ok = EndPage(dc.get()) > 0;
   if (!ok) code = GetLastError();
   if (ok) {
-    ok = ::EndDoc(dc) > 0;
+    ok = ::EndDoc(dc.get()) > 0;
     if (!ok) code = GetLastError();
   } else {
-    AbortDoc(dc);
+    AbortDoc(dc.get());
   }
-  DeleteDC(dc);
   if (!ok) Fail(code, "印刷を終了できません");
 }
 
-int Printer::PageWidth() const { return dc_ ? GetDeviceCaps(dc_, HORZRES) : 0; }
+int Printer::PageWidth() const { return dc_ ? GetDeviceCaps(dc_.get(), HORZRES) : 0; }
 
-int Printer::PageHeight() const { return dc_ ? GetDeviceCaps(dc_, VERTRES) : 0; }
+int Printer::PageHeight() const { return dc_ ? GetDeviceCaps(dc_.get(), VERTRES) : 0; }
 
 }  // namespace qtk

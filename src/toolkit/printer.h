@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/gdi.h"
+
 namespace qtk {
 
 // A printer and one print job on it. The printer is the default one until a print dialog
@@ -26,8 +28,8 @@ public:
   void BeginDoc(const std::string& title = "");
   // EndPage + EndDoc; safe to call when no job is open.
   void EndDoc();
-  bool Printing() const { return dc_ != nullptr; }
-  HDC Handle() const { return dc_; }
+  bool Printing() const { return static_cast<bool>(dc_); }
+  HDC Handle() const { return dc_.get(); }
   int PageWidth() const;   // HORZRES
   int PageHeight() const;  // VERTRES
 
@@ -35,7 +37,7 @@ private:
   void LoadDefault();
   std::string device_;
   std::vector<BYTE> devmode_;
-  HDC dc_ = nullptr;
+  CreatedDC dc_;  // the job's DC, while one is open
 };
 
 }  // namespace qtk

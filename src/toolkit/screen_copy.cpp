@@ -100,23 +100,22 @@ PrintScreenStandIn::PrintScreenStandIn() {
   wc.hInstance = instance;
   wc.lpszClassName = kWindowClass;
   RegisterClassExA(&wc);  // fails harmlessly when already registered
-  window_ = CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance,
-                            nullptr);
+  window_.reset(CreateWindowExA(0, kWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance,
+                                nullptr));
   if (!window_) return;
-  hook_ = SetWindowsHookExA(WH_KEYBOARD_LL, KeyboardHook, instance, 0);
+  hook_.reset(SetWindowsHookExA(WH_KEYBOARD_LL, KeyboardHook, instance, 0));
   if (!hook_) {
-    DestroyWindow(window_);
-    window_ = nullptr;
+    window_.reset();
     return;
   }
-  g_window = window_;
+  g_window = window_.get();
   g_copies = 0;
 }
 
 PrintScreenStandIn::~PrintScreenStandIn() {
-  if (hook_) UnhookWindowsHookEx(hook_);
-  if (window_) DestroyWindow(window_);
-  if (g_window == window_) g_window = nullptr;
+  hook_.reset();
+  if (g_window == window_.get()) g_window = nullptr;
+  window_.reset();
 }
 
 int PrintScreenStandIn::Copies() const { return g_copies; }

@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include "toolkit/gdi.h"
+
 namespace qtk {
 
 // Puts a picture of the screen on the clipboard as a CF_BITMAP, as Windows does for the Print
@@ -23,13 +25,19 @@ public:
   PrintScreenStandIn& operator=(const PrintScreenStandIn&) = delete;
 
   // True when the hook is in place.
-  bool Active() const { return hook_ != nullptr; }
+  bool Active() const { return static_cast<bool>(hook_); }
   // The number of copies made since it was installed.
   int Copies() const;
 
 private:
-  HHOOK hook_ = nullptr;
-  HWND window_ = nullptr;
+  struct Unhook {
+    void operator()(HHOOK h) const { UnhookWindowsHookEx(h); }
+  };
+  struct DestroyWindowHandle {
+    void operator()(HWND h) const { DestroyWindow(h); }
+  };
+  Owned<HHOOK, Unhook> hook_;
+  Owned<HWND, DestroyWindowHandle> window_;  // a message-only window of our own
 };
 
 }  // namespace qtk

@@ -1,0 +1,1 @@
+#include "editor/editor.h"
