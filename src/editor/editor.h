@@ -248,7 +248,7 @@ private:
   Box shownPicture_;              // the composed picture's size at the last pass
 
   qtk::BitmapObject glyphs_;
-  HACCEL accelerators_ = nullptr;
+  qtk::AcceleratorTable accelerators_;
   qtk::IconHandle icon_;
 };
 

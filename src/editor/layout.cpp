@@ -71,7 +71,6 @@ TScrivletForm1::~TScrivletForm1() {
   // The hint hook names this form; a pointer leaving a window after it is gone still sets a hint.
   qtk::Application::Get().onHint = nullptr;
   if (Handle()) FormDestroy();
-  if (accelerators_) DestroyAcceleratorTable(accelerators_);
 }
 
 std::vector<qtk::Action*> TScrivletForm1::Actions() {
@@ -109,9 +108,9 @@ void TScrivletForm1::Create(const std::string& commandLineFile) {
   CreateMenus();
   CreateControls();
   // Ctrl+Shift+Z redoes too, as in most editors.
-  accelerators_ = qtk::CreateAccelerators(
-      Actions(), {ACCEL{FCONTROL | FSHIFT | FVIRTKEY, 'Z', static_cast<WORD>(ActRedo.CommandId())}});
-  SetAccelerators(accelerators_);
+  accelerators_.reset(qtk::CreateAccelerators(
+      Actions(), {ACCEL{FCONTROL | FSHIFT | FVIRTKEY, 'Z', static_cast<WORD>(ActRedo.CommandId())}}));
+  SetAccelerators(accelerators_.get());
   FormCreate(commandLineFile);
 }
 

@@ -54,6 +54,12 @@ private:
   std::vector<std::function<void()>> observers_;
 };
 
+struct DestroyAccelerators {
+  void operator()(HACCEL h) const { DestroyAcceleratorTable(h); }
+};
+// An accelerator table of our own making.
+using AcceleratorTable = Owned<HACCEL, DestroyAccelerators>;
+
 // Builds an accelerator table from the shortcuts of actions, and `extra` keys.
 HACCEL CreateAccelerators(const std::vector<Action*>& actions, std::vector<ACCEL> extra = {});
 // "Ctrl+N" style text for a menu item.

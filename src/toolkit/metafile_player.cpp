@@ -53,19 +53,10 @@ static_assert(sizeof(Request) <= kHeadSize);
 
 uint64_t Stride(int32_t width) { return (uint64_t(width) * 3 + 3) & ~uint64_t{3}; }
 
-class View {
-public:
-  explicit View(HANDLE section) : p_(MapViewOfFile(section, FILE_MAP_ALL_ACCESS, 0, 0, 0)) {}
-  ~View() {
-    if (p_) UnmapViewOfFile(p_);
-  }
-  View(const View&) = delete;
-  View& operator=(const View&) = delete;
-  uint8_t* get() const { return static_cast<uint8_t*>(p_); }
-
-private:
-  void* p_;
-};
+MappedView MapWhole(HANDLE section) {
+  return MappedView(MapViewOfFile(section, FILE_MAP_ALL_ACCESS, 0, 0, 0));
+}
+uint8_t* Bytes(const MappedView& view) { return static_cast<uint8_t*>(view.get()); }
 
 std::wstring ThisProgram() {
   std::wstring path(32768, L'\0');
@@ -141,7 +132,7 @@ void PlayMetafile(const MetafileBits& m, Bitmap& into, HANDLE cancel) {
                                     static_cast<DWORD>(total >> 32), static_cast<DWORD>(total),
                                     nullptr));
   if (!section.get()) throw Error(m.failure);
-  View view(section.get());
+  const MappedView view = MapWhole(section.get());
   if (!view.get()) throw Error(m.failure);
   auto* request = reinterpret_cast<Request*>(view.get());
   request->magic = kAsked;
@@ -156,9 +147,9 @@ void PlayMetafile(const MetafileBits& m, Bitmap& into, HANDLE cancel) {
   request->pixelsOffset = pixelsOffset;
   request->total = total;
   request->skippedCount = 0;
-  std::memcpy(view.get() + kHeadSize, m.bytes.data(), m.bytes.size());
+  std::memcpy(Bytes(view) + kHeadSize, m.bytes.data(), m.bytes.size());
   GdiFlush();  // drawing still queued for `into` lands before its pixels are read
-  std::memcpy(view.get() + pixelsOffset, into.Bits(), pixelBytes);
+  std::memcpy(Bytes(view) + pixelsOffset, into.Bits(), pixelBytes);
 
   // The pixels in the block change only when a player has played to the end, so every restart
   // draws over the same picture.
@@ -178,7 +169,7 @@ void PlayMetafile(const MetafileBits& m, Bitmap& into, HANDLE cancel) {
     request->skipped[request->skippedCount++] = at;
   }
   if (request->skippedCount > 0 && request->drawn == 0) throw Error(m.failure);  // nothing drawn
-  std::memcpy(into.Bits(), view.get() + pixelsOffset, pixelBytes);
+  std::memcpy(into.Bits(), Bytes(view) + pixelsOffset, pixelBytes);
 }
 
 namespace {
@@ -266,7 +257,7 @@ int RunMetafilePlayerIfAsked(int argc, char** argv) {
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
   SetUnhandledExceptionFilter(EndAtOnce);
   const auto section = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(std::strtoull(argv[2], nullptr, 10)));
-  View view(section);
+  const MappedView view = MapWhole(section);
   MEMORY_BASIC_INFORMATION info{};
   if (!view.get() || !VirtualQuery(view.get(), &info, sizeof info)) return 2;
   auto& r = *reinterpret_cast<Request*>(view.get());
@@ -278,7 +269,7 @@ int RunMetafilePlayerIfAsked(int argc, char** argv) {
       r.skippedCount > kMaxSkipped)
     return 2;
   if (metafilePlayerStarting) metafilePlayerStarting();
-  if (!Play(r, view.get(), view.get() + r.pixelsOffset)) return 3;
+  if (!Play(r, Bytes(view), Bytes(view) + r.pixelsOffset)) return 3;
   r.played = kPlayed;
   return 0;
 }
