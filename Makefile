@@ -3,6 +3,7 @@
 # make bench : runs the benchmarks
 # make soak  : drives the shipped program with random input for ten minutes
 # make fuzz  : runs every fuzz target for FUZZ_SECONDS each (default 600), one after the other
+# make format: applies .clang-format to every C++ file (make test checks that none differs)
 BUILD   := build/win
 NATIVE  := build/native
 FUZZ    := build/fuzz
@@ -11,7 +12,7 @@ CMAKE_W := cmake -S . -B $(BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-to
 CMAKE_N := cmake -S . -B $(NATIVE) -G Ninja -DCMAKE_BUILD_TYPE=Debug
 CMAKE_F := cmake -S fuzz -B $(FUZZ) -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 
-.PHONY: setup build native fuzz-build build-win build-native build-fuzz fuzz run test bench soak screenshot clean
+.PHONY: setup build native fuzz-build build-win build-native build-fuzz fuzz run test bench soak screenshot format clean
 
 setup:
 	@bash scripts/setup.sh
@@ -47,6 +48,7 @@ run: build
 # Each phase says how long it took; the soak runs last, on its own.
 test:
 	@bash scripts/phase.sh install bash scripts/setup.sh
+	@bash scripts/phase.sh format bash scripts/format.sh --check
 	@bash scripts/phase.sh build $(MAKE) --no-print-directory build-win build-native build-fuzz
 	@bash scripts/phase.sh "native tests" bash -c 'cd $(NATIVE) && ctest --output-on-failure -j2'
 	@echo "fuzz smoke: 10 s a target on its seeds"
@@ -70,6 +72,9 @@ screenshot: build
 
 bench: build
 	@bash scripts/bench.sh $(BUILD)
+
+format:
+	@bash scripts/format.sh
 
 clean:
 	rm -rf $(BUILD) $(NATIVE) $(FUZZ)

@@ -8,7 +8,8 @@ third="$here/build/third_party"
 packages=(mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix cmake ninja-build nasm
           wine64 xvfb xauth x11-utils locales fonts-ipafont-gothic fonts-ipafont-mincho googletest
           imagemagick xdotool libjpeg-turbo-progs cups printer-driver-cups-pdf poppler-utils
-          dpkg-dev libjpeg62-turbo-dev libgtest-dev clang libclang-rt-dev matchbox-window-manager)
+          dpkg-dev libjpeg62-turbo-dev libgtest-dev clang libclang-rt-dev matchbox-window-manager
+          clang-format)
 
 missing=()
 for p in "${packages[@]}"; do
