@@ -40,7 +40,7 @@ qtk::FontSpec Face(const char* name, int height, unsigned style, qtk::Color colo
 void FillDocument(TScrivletForm1& editor, int lines, int arrows, int labels) {
   Sequence r{20240601u};
   const int w = editor.composedImage.Width(), h = editor.composedImage.Height();
-  const qtk::Color colours[] = {qtk::clRed, qtk::clBlue, qtk::clLime, qtk::clYellow,
+  const qtk::Color colours[] = {qtk::clRed,     qtk::clBlue, qtk::clLime,  qtk::clYellow,
                                 qtk::clFuchsia, qtk::clAqua, qtk::clBlack, qtk::clWhite};
   for (int i = 0; i < lines + arrows; ++i) {
     LineRecord line;
@@ -59,8 +59,8 @@ void FillDocument(TScrivletForm1& editor, int lines, int arrows, int labels) {
       Face("ＭＳ Ｐ明朝", -24, 0, qtk::clBlue),
       Face("Arial", -20, qtk::fsItalic | qtk::fsUnderline, qtk::clBlack),
   };
-  const char* const texts[] = {"ここを確認", "Quillora 画像 & 注釈", "エラー表示 #12",
-                               "OK", "保存されていません。"};
+  const char* const texts[] = {"ここを確認", "Quillora 画像 & 注釈", "エラー表示 #12", "OK",
+                               "保存されていません。"};
   for (int i = 0; i < labels; ++i) {
     TMoji label;
     label.Font = faces[i % 4];
@@ -131,9 +131,14 @@ int DragOn(TScrivletForm1& editor, const std::string& file, double perSecondGoal
   // Where the time goes: the pointer position that every move writes to the status bar; the
   // whole pass that every move ran before; each kind of annotation on its own.
   int n = 0;
-  Report("  of which the status-bar position", BestOf(5, [&] {
-           for (int i = 0; i < 30; ++i, ++n) editor.StatusBar1.SetPanelText(1, PositionText(n, n), true);
-         }) / 30, "same move, empty document", emptyMs, 1e9);
+  Report("  of which the status-bar position",
+         BestOf(5,
+                [&] {
+                  for (int i = 0; i < 30; ++i, ++n)
+                    editor.StatusBar1.SetPanelText(1, PositionText(n, n), true);
+                }) /
+             30,
+         "same move, empty document", emptyMs, 1e9);
   Report("  whole pass, same document", wholeMs, "whole pass, empty document", emptyWholeMs, 1e9);
   editor.ClearAnnotations();
   FillDocument(editor, 200, 20, 0);

@@ -50,9 +50,10 @@ int RunLoad(const std::vector<std::string>& args) {
       px = fresh.Allocate(editor.doc.Base().Width(), editor.doc.Base().Height());
       std::memset(px.bits, 0x80, px.stride * static_cast<size_t>(px.height));
     });
-    Report("  a fresh frame, made and written", firstTouch, "same frame written again",
-           BestOf(5, [&] { std::memset(px.bits, 0x81, px.stride * static_cast<size_t>(px.height)); }),
-           1e9);
+    Report(
+        "  a fresh frame, made and written", firstTouch, "same frame written again",
+        BestOf(5, [&] { std::memset(px.bits, 0x81, px.stride * static_cast<size_t>(px.height)); }),
+        1e9);
   }
 
   double bmpMs = BestOf(5, [&] { editor.LoadPicture(bmp); });
@@ -96,7 +97,8 @@ int RunMemory(const std::vector<std::string>& args) {
         std::max(mostHeldMb, static_cast<double>(editor.doc.HeldPictureBytes()) / (1 << 20));
   }
   const double frameMb =
-      static_cast<double>(editor.composedImage.Stride() * editor.composedImage.Height()) / (1 << 20);
+      static_cast<double>(editor.composedImage.Stride() * editor.composedImage.Height()) /
+      (1 << 20);
   const double heldMb = static_cast<double>(editor.doc.HeldPictureBytes()) / (1 << 20);
   std::printf("after five opens of %dx%d: %.1f MB above the empty start, %zu steps to undo\n",
               editor.composedImage.Width(), editor.composedImage.Height(), ResidentMb() - empty,

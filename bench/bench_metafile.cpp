@@ -112,16 +112,18 @@ int RunMetafile(const std::vector<std::string>& args) {
   });
   // What the process costs alone: the player started, fed and ended on a 1 x 1 picture.
   qtk::MetafileBits tiny = metafile;
-  tiny.bytes = wmf.substr(0, 18) + std::string("\x03\0\0\0\0\0", 6);  // header, end record
+  tiny.bytes = wmf.substr(0, 18) + std::string("\x03\0\0\0\0\0", 6);      // header, end record
   tiny.bytes[6] = 12, tiny.bytes[7] = tiny.bytes[8] = tiny.bytes[9] = 0;  // size in words
   qtk::Bitmap dot(1, 1);
   const double startMs = BestOf(5, [&] { qtk::PlayMetafile(tiny, dot); });
 
   std::printf("picture %dx%d, %zu bytes of records\n", w, h, metafile.bytes.size());
   Report("metafile load (LoadPicture)", loadMs, "the goal", 500, 1.0);
-  if (formerMs > 0) Report("metafile load (LoadPicture)", loadMs, "former in-process load", formerMs, 1e9);
+  if (formerMs > 0)
+    Report("metafile load (LoadPicture)", loadMs, "former in-process load", formerMs, 1e9);
   Report("  player start and end, 1 x 1", startMs, "in-process playback", inProcessMs, 1e9);
-  if (formerMs > 0) Report("  in-process playback", inProcessMs, "former in-process load", formerMs, 1e9);
+  if (formerMs > 0)
+    Report("  in-process playback", inProcessMs, "former in-process load", formerMs, 1e9);
   return 0;
 }
 

@@ -91,14 +91,16 @@ int RunPng(const std::vector<std::string>& args) {
     const std::string png = Mutated(seed, rng);
     qtk::Bitmap into;
     bool ok = false;
-    const double ms = BestOf(1, [&] { ok = qtk::DecodeWithImagingComponent(png.data(), png.size(), into); });
+    const double ms =
+        BestOf(1, [&] { ok = qtk::DecodeWithImagingComponent(png.data(), png.size(), into); });
     (ok ? decoded : refused)++;
     slowest = std::max(slowest, ms);
     total += ms;
   }
-  std::printf("%d damaged PNGs from %zu files: %d decoded, %d refused, none faulted; "
-              "slowest %.1f ms, mean %.2f ms\n",
-              count, seeds.size(), decoded, refused, slowest, total / count);
+  std::printf(
+      "%d damaged PNGs from %zu files: %d decoded, %d refused, none faulted; "
+      "slowest %.1f ms, mean %.2f ms\n",
+      count, seeds.size(), decoded, refused, slowest, total / count);
   return 0;
 }
 

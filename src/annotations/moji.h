@@ -12,7 +12,7 @@ namespace quillora {
 // One text label: a line of text with its own font, text colour and background colour
 // (clNone: transparent), anchored by its top-left corner.
 class TMoji {
-public:
+ public:
   TMoji() = default;
   virtual ~TMoji() = default;
 

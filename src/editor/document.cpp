@@ -28,9 +28,7 @@ void TScrivletForm1::FormCreate(const std::string& commandLineFile) {
   doc.ForgetHistory();  // loaded while hidden: the user never sees it, nothing goes back to it
 }
 
-void TScrivletForm1::FormDestroy() {
-  ClearAnnotations();
-}
+void TScrivletForm1::FormDestroy() { ClearAnnotations(); }
 
 void TScrivletForm1::ClearAnnotations() {
   EndGesture();  // a gesture under way loses its record

@@ -22,8 +22,10 @@ bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double left, do
       continue;
     }
     double r = q[i] / p[i];
-    if (p[i] < 0) t0 = std::max(t0, r);
-    else t1 = std::min(t1, r);
+    if (p[i] < 0)
+      t0 = std::max(t0, r);
+    else
+      t1 = std::min(t1, r);
     if (t0 > t1) return false;
   }
   x1 = x0 + t1 * dx;

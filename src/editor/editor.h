@@ -42,7 +42,7 @@ inline RECT ToRect(const Box& b) {
 // The editor window: the document (base picture, annotations, composed picture, file name,
 // modified flag), its controls and commands. Methods are split over files by concern.
 class TScrivletForm1 : public qtk::Form {
-public:
+ public:
   TScrivletForm1();
   ~TScrivletForm1() override;
 
@@ -190,7 +190,7 @@ public:
   static constexpr const char* kArrow1 = "Arrow1";
   static constexpr const char* kText1 = "Text1";
 
-protected:
+ protected:
   bool CloseQuery() override;
   void OnClose() override;
   void OnResize() override;
@@ -198,7 +198,7 @@ protected:
   void PreviewKey(UINT msg, WPARAM key) override;
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
-private:
+ private:
   void CreateControls();
   void CreateCommands();
   void CreateMenus();
@@ -240,12 +240,12 @@ private:
   void Recompose();
   std::vector<ShownLine> shownLines_;
   std::vector<ShownLabel> shownLabels_;
-  std::vector<size_t> order_;     // scratch of the diffs
-  std::vector<Box> dirty_;        // what the last pass redrew and copied to PB1
-  std::vector<Box> screenOnly_;   // drawn on PB1 alone (the text-point marker)
-  bool composeAll_ = true;        // the base picture changed
+  std::vector<size_t> order_;    // scratch of the diffs
+  std::vector<Box> dirty_;       // what the last pass redrew and copied to PB1
+  std::vector<Box> screenOnly_;  // drawn on PB1 alone (the text-point marker)
+  bool composeAll_ = true;       // the base picture changed
   uint64_t shownPictureVersion_ = 0;
-  Box shownPicture_;              // the composed picture's size at the last pass
+  Box shownPicture_;  // the composed picture's size at the last pass
 
   qtk::BitmapObject glyphs_;
   qtk::AcceleratorTable accelerators_;

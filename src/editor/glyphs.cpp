@@ -13,7 +13,7 @@ namespace {
 // the scaled width instead of a blown-up bitmap.
 struct Pad {
   qtk::Canvas& c;
-  int o;    // the glyph's left edge in the strip
+  int o;  // the glyph's left edge in the strip
   int dpi;
   int S(int v) const { return qtk::ScaleToDpi(v, dpi); }
   int X(int v) const { return o + S(v); }
@@ -38,7 +38,9 @@ void Fill(const Pad& p, qtk::Color color, int l, int t, int r, int b) {
   p.c.FillRect(RECT{p.X(l), p.S(t), p.X(r), p.S(b)});
 }
 
-void Frame(const Pad& p, int l, int t, int r, int b) { p.c.Rectangle(p.X(l), p.S(t), p.X(r), p.S(b)); }
+void Frame(const Pad& p, int l, int t, int r, int b) {
+  p.c.Rectangle(p.X(l), p.S(t), p.X(r), p.S(b));
+}
 
 // Dots as squares of one scaled unit: a pen as wide as a dot would join its ends into a line.
 void Select(const Pad& p) {
@@ -137,9 +139,9 @@ qtk::BitmapObject CreateGlyphStrip(int dpi) {
   const int size = qtk::ScaleToDpi(16, dpi);
   qtk::Bitmap strip(size * kGlyphCount, size);
   qtk::Canvas& c = strip.GetCanvas();
-  const std::pair<int, Draw> glyphs[] = {{0, Select}, {2, Pick},   {5, StraightLine}, {6, Arrow},
-                                         {10, Text},  {13, Save},  {14, Print},       {15, Delete},
-                                         {16, Open},  {17, New},   {18, Reload}};
+  const std::pair<int, Draw> glyphs[] = {{0, Select}, {2, Pick},  {5, StraightLine}, {6, Arrow},
+                                         {10, Text},  {13, Save}, {14, Print},       {15, Delete},
+                                         {16, Open},  {17, New},  {18, Reload}};
   for (auto [index, draw] : glyphs) draw(Pad{c, index * size, dpi});
   // The tool bar's image list wants a plain DDB; copy the strip into one.
   HDC screen = GetDC(nullptr);

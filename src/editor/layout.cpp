@@ -56,11 +56,13 @@ TScrivletForm1::TScrivletForm1()
       ActReload({"ActReload", kFile, "再読み込み", "再読込|再度画面を取り込みます。", 'R', 18}),
       ActVer({"ActVer", kHelp, "バージョン情報(&V)", "", 0, -1}),
       ActFont({"ActFont", kEdit, "フォント(&F)", "文字フォント|文字フォントを設定します。", 0, -1}),
-      ActBKColor({"ActBKColor", kEdit, "文字背景色(&B)", "背景色|文字の背景色を選択できます。", 0, -1}),
+      ActBKColor(
+          {"ActBKColor", kEdit, "文字背景色(&B)", "背景色|文字の背景色を選択できます。", 0, -1}),
       ActDel({"ActDel", kEdit, "削除(&D)", "削除|選択された部分を削除します。", 0, 15}),
       ActFontColor({"ActFontColor", kEdit, "文字色(&C)", "文字色|文字の色を選択できます。", 0, -1}),
       ActColor({"ActColor", kEdit, "線の色(&L)", "線の色|線の色を選択できます。", 0, -1}),
-      ActPaste({"ActPaste", kEdit, "貼り付け", "貼付け|クリップボードのイメージを貼り付けます。", 'V', -1}),
+      ActPaste({"ActPaste", kEdit, "貼り付け", "貼付け|クリップボードのイメージを貼り付けます。",
+                'V', -1}),
       // Keys only: no menu or button shows them.
       ActUndo({"ActUndo", kEdit, "元に戻す", "", 'Z', -1}),
       ActRedo({"ActRedo", kEdit, "やり直し", "", 'Y', -1}) {
@@ -74,9 +76,9 @@ TScrivletForm1::~TScrivletForm1() {
 }
 
 std::vector<qtk::Action*> TScrivletForm1::Actions() {
-  return {&ActNew,  &ActOpen, &ActSave,  &ActSaveAs,    &ActPrint, &ActExit,  &ActReload,
-          &ActVer,  &ActFont, &ActBKColor, &ActDel,     &ActFontColor, &ActColor, &ActPaste,
-          &ActUndo, &ActRedo};
+  return {&ActNew,    &ActOpen,  &ActSave, &ActSaveAs,  &ActPrint, &ActExit,
+          &ActReload, &ActVer,   &ActFont, &ActBKColor, &ActDel,   &ActFontColor,
+          &ActColor,  &ActPaste, &ActUndo, &ActRedo};
 }
 
 void TScrivletForm1::CreateCommands() {
@@ -99,8 +101,8 @@ void TScrivletForm1::CreateCommands() {
 }
 
 void TScrivletForm1::Create(const std::string& commandLineFile) {
-  icon_ = qtk::IconHandle(
-      LoadIconA(qtk::Application::Get().Instance(), MAKEINTRESOURCEA(1)), false);
+  icon_ =
+      qtk::IconHandle(LoadIconA(qtk::Application::Get().Instance(), MAKEINTRESOURCEA(1)), false);
   CreateForm(kEditorClassName, "　Quillora　　", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 542, 383,
              icon_.get());
   SetFont(PGothic(-12));
@@ -109,7 +111,8 @@ void TScrivletForm1::Create(const std::string& commandLineFile) {
   CreateControls();
   // Ctrl+Shift+Z redoes too, as in most editors.
   accelerators_.reset(qtk::CreateAccelerators(
-      Actions(), {ACCEL{FCONTROL | FSHIFT | FVIRTKEY, 'Z', static_cast<WORD>(ActRedo.CommandId())}}));
+      Actions(),
+      {ACCEL{FCONTROL | FSHIFT | FVIRTKEY, 'Z', static_cast<WORD>(ActRedo.CommandId())}}));
   SetAccelerators(accelerators_.get());
   FormCreate(commandLineFile);
 }
@@ -123,19 +126,31 @@ void TScrivletForm1::CreateMenus() {
     return e;
   };
   MenuEntry file{"File1", nullptr, kFile};
-  file.children = {of("New1", &ActNew), sep(), of("Reload1", &ActReload), sep(),
-                   of("Open1", &ActOpen), sep(), of("Save1", &ActSave),
-                   of("SaveAs1", &ActSaveAs, "名前を付けて保存|名前を付けて保存します。"), sep(),
-                   of("Print1", &ActPrint), sep(),
+  file.children = {of("New1", &ActNew),
+                   sep(),
+                   of("Reload1", &ActReload),
+                   sep(),
+                   of("Open1", &ActOpen),
+                   sep(),
+                   of("Save1", &ActSave),
+                   of("SaveAs1", &ActSaveAs, "名前を付けて保存|名前を付けて保存します。"),
+                   sep(),
+                   of("Print1", &ActPrint),
+                   sep(),
                    of("Exit1", &ActExit, "終了|このソフトを終了します。")};
   MenuEntry edit{"Edit1", nullptr, kEdit};
-  edit.children = {of("Font1", &ActFont), sep(), of("FontColor1", &ActFontColor),
-                   of("BKColor1", &ActBKColor), sep(), of("Color1", &ActColor), sep(),
+  edit.children = {of("Font1", &ActFont),
+                   sep(),
+                   of("FontColor1", &ActFontColor),
+                   of("BKColor1", &ActBKColor),
+                   sep(),
+                   of("Color1", &ActColor),
+                   sep(),
                    of("N17", &ActPaste)};
   MenuEntry help{"Help1", nullptr, kHelp};
   help.children = {of("About1", &ActVer, "バージョン情報|バージョン情報を表示します。")};
-  MainMenu1 = std::make_unique<qtk::Menu>(qtk::Menu::Kind::Bar,
-                                          std::vector<MenuEntry>{file, edit, help});
+  MainMenu1 =
+      std::make_unique<qtk::Menu>(qtk::Menu::Kind::Bar, std::vector<MenuEntry>{file, edit, help});
   SetMainMenu(MainMenu1.get());
 
   PopupMenu1 = std::make_unique<qtk::Menu>(qtk::Menu::Kind::Popup, std::vector<MenuEntry>{});
@@ -152,13 +167,14 @@ void TScrivletForm1::CreateMenus() {
   PopupMenu2 = std::make_unique<qtk::Menu>(
       qtk::Menu::Kind::Popup,
       std::vector<MenuEntry>{
-          tool("Spoide2", "色の抽出", "色抽出|画像から色を抽出します。", [this] { Spoide2Click(); }),
+          tool("Spoide2", "色の抽出", "色抽出|画像から色を抽出します。",
+               [this] { Spoide2Click(); }),
           tool("Select2", "範囲選択", "選択|クリックされた部分を選択状態にします。",
                [this] { Select2Click(); }),
           tool("Line2", "直線描画", "直線|直線を書きます", [this] { Line2Click(); }),
-          tool("Text2", "文字描画", "文字|文字を書きます", [this] { Text2Click(); }),
-          sep(), of("Font2", &ActFont), sep(), of("C1", &ActFontColor), of("B1", &ActBKColor),
-          sep(), of("N14", &ActColor)});
+          tool("Text2", "文字描画", "文字|文字を書きます", [this] { Text2Click(); }), sep(),
+          of("Font2", &ActFont), sep(), of("C1", &ActFontColor), of("B1", &ActBKColor), sep(),
+          of("N14", &ActColor)});
 }
 
 void TScrivletForm1::CreateControls() {
@@ -232,12 +248,12 @@ void TScrivletForm1::CreateToolBar() {
                             [this] { Spoide1Click(); }));
   ToolBar1.AddButton(toggle(kSelect1, "選択", "選択|クリックされた部分を選択状態にします。", 0,
                             true, true, [this] { Select1Click(); }));
-  ToolBar1.AddButton(toggle(kLine1, "直線", "直線|直線を書きます", 5, true, true,
-                            [this] { Line1Click(); }));
+  ToolBar1.AddButton(
+      toggle(kLine1, "直線", "直線|直線を書きます", 5, true, true, [this] { Line1Click(); }));
   ToolBar1.AddButton(toggle(kArrow1, "Arrow1", "矢印|矢印を描きます。", 6, true, false,
                             [this] { Arrow1Click(); }));
-  ToolBar1.AddButton(toggle(kText1, "テキスト", "文字|文字を書きます", 10, true, true,
-                            [this] { Text1Click(); }));
+  ToolBar1.AddButton(
+      toggle(kText1, "テキスト", "文字|文字を書きます", 10, true, true, [this] { Text1Click(); }));
   ToolBar1.AddButton(sep("ToolButton8"));
 
   Panel4.Create(ToolBar1.Handle(), 0, 0, 250, 24, false);
@@ -258,7 +274,8 @@ void TScrivletForm1::CreateToolBar() {
 
 void TScrivletForm1::CreateTextRow() {
   Panel2.Create(CoolBar1.Handle(), 0, 0, 530, 22, false);
-  InsText.Create(Panel2.Handle(), 1, 1, 317, 20, {.readOnly = false, .border = true, .autoSize = true});
+  InsText.Create(Panel2.Handle(), 1, 1, 317, 20,
+                 {.readOnly = false, .border = true, .autoSize = true});
   InsText.SetFont(PGothic(-12));
   InsText.SetColor(qtk::clWindow);
   InsText.SetPopupMenu(PopupMenu2.get());
@@ -303,7 +320,8 @@ void TScrivletForm1::CreatePalette() {
     bool tip;
   };
   const Display displays[] = {
-      {&MHyouji, 0, 0, 121, 20, qtk::clGray, Gothic(-15, 0, qtk::clWhite), " 動作の状態", "", false},
+      {&MHyouji, 0, 0, 121, 20, qtk::clGray, Gothic(-15, 0, qtk::clWhite), " 動作の状態", "",
+       false},
       {&NowMode, 0, 16, 121, 20, qtk::clGray, Gothic(-15, 0, qtk::clAqua), " NowMode",
        "現在の状態|現在の状態を表示しています。", false},
       {&LineW, 120, 0, 77, 18, qtk::clGray, Gothic(-15, 0, qtk::clWhite), " 線の幅", "", false},

@@ -13,7 +13,8 @@ namespace quillora {
 namespace {
 
 const char* const kBlankCaption = "　Quillora　　『 画像作成 』";
-const char* const kUnsupported = "このソフトで開けるファイル形式は\r\n\r\n『 BMP,WMF,JPG,JPEG 』 だけです。";
+const char* const kUnsupported =
+    "このソフトで開けるファイル形式は\r\n\r\n『 BMP,WMF,JPG,JPEG 』 だけです。";
 
 bool ScreenIsPaletted() {
   static const bool paletted = [] {

@@ -80,8 +80,8 @@ void TScrivletForm1::ApplicationEvents1Hint(const std::string& hint) {
 // Runs on a press, before the display takes the focus: the displays are made to drop the caret
 // that focusing gives them, and whatever caret shows now is hidden.
 void TScrivletForm1::HideDisplayCaret() {
-  qtk::Window* const displays[] = {&SelColor, &FName,  &MHyouji,  &NowMode, &LineW,
-                                   &LineC,    &LW,     &NowColor, &NBK,     &LCB};
+  qtk::Window* const displays[] = {&SelColor, &FName, &MHyouji,  &NowMode, &LineW,
+                                   &LineC,    &LW,    &NowColor, &NBK,     &LCB};
   for (qtk::Window* display : displays) qtk::KeepCaretHidden(*display);
   HideCaret(nullptr);
 }

@@ -1,9 +1,9 @@
 // Tool modes and what the pointer and keys do on the picture.
 #include <algorithm>
 
+#include "annotations/logic/line_geometry.h"
 #include "editor/editor.h"
 #include "editor/logic/texts.h"
-#include "annotations/logic/line_geometry.h"
 
 namespace quillora {
 
@@ -21,9 +21,12 @@ const ModeDisplay kModeDisplays[] = {
     {TScrivletForm1::kSelect1, kToolSelect, qtk::clYellow, "  部分選択",
      " 文字背景色を\r\n 選択出来ます"},
     {TScrivletForm1::kLine1, kToolLine, qtk::clAqua, "  直線描画", " 直線の色を\r\n 選択出来ます"},
-    {TScrivletForm1::kArrow1, kToolArrow, qtk::clWhite, "  矢印描画", " 矢印の色を\r\n 選択出来ます"},
-    {TScrivletForm1::kText1, kToolText, qtk::clLime, "  文字描画", " 文字背景色を\r\n 選択出来ます"},
-    {TScrivletForm1::kSpoide1, kToolPick, qtk::clAqua, "  色の抽出", " 画像の中から\r\n 色を抽出！！"},
+    {TScrivletForm1::kArrow1, kToolArrow, qtk::clWhite, "  矢印描画",
+     " 矢印の色を\r\n 選択出来ます"},
+    {TScrivletForm1::kText1, kToolText, qtk::clLime, "  文字描画",
+     " 文字背景色を\r\n 選択出来ます"},
+    {TScrivletForm1::kSpoide1, kToolPick, qtk::clAqua, "  色の抽出",
+     " 画像の中から\r\n 色を抽出！！"},
 };
 
 }  // namespace

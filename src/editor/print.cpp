@@ -15,7 +15,7 @@ namespace {
 // Ends the page and the job when a step between them fails; the normal path ends it itself so
 // that an error of the ending reaches the error display.
 class JobGuard {
-public:
+ public:
   explicit JobGuard(qtk::Printer& printer) : printer_(printer) {}
   ~JobGuard() {
     if (!printer_.Printing()) return;
@@ -28,7 +28,7 @@ public:
   JobGuard(const JobGuard&) = delete;
   JobGuard& operator=(const JobGuard&) = delete;
 
-private:
+ private:
   qtk::Printer& printer_;
 };
 

@@ -21,7 +21,8 @@ namespace quillora {
 namespace {
 
 const char* const kSaveFilter =
-    "ビットマップ (*.bmp)|*.bmp|JPEG イメージファイル (*.jpg)|*.jpg|JPEG イメージファイル (*.jpeg)|*.jpeg";
+    "ビットマップ (*.bmp)|*.bmp|JPEG イメージファイル (*.jpg)|*.jpg|JPEG イメージファイル "
+    "(*.jpeg)|*.jpeg";
 
 std::string FullPath(const std::string& path) {
   char buffer[MAX_PATH * 2] = {};
@@ -191,8 +192,9 @@ void TScrivletForm1::AfterWrite() {
 void TScrivletForm1::FormCloseQuery(bool& canClose) {
   if (!doc.Modified()) return;
   MessageBeep(MB_ICONQUESTION);
-  const int answer = qtk::Application::Get().ShowMessageBox(
-      Handle(), CloseQuestion(doc.FileName()), "確認", MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON1);
+  const int answer =
+      qtk::Application::Get().ShowMessageBox(Handle(), CloseQuestion(doc.FileName()), "確認",
+                                             MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON1);
   if (answer == IDNO) return;
   if (answer == IDYES) {
     ActSaveExecute();

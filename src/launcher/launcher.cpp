@@ -14,9 +14,8 @@ TScrivletForm0::TScrivletForm0()
       }),
       snippingSource(PrintScreenOpensSnipping),
       versionSource([](OSVERSIONINFOA* info) { return GetVersionExA(info); }),
-      notifyIcon([](DWORD message, NOTIFYICONDATAA* data) {
-        return Shell_NotifyIconA(message, data);
-      }),
+      notifyIcon(
+          [](DWORD message, NOTIFYICONDATAA* data) { return Shell_NotifyIconA(message, data); }),
       ActTrayIn({"ActTrayIn", "", "タスクトレイに入れる(&I)", "", 0, -1}),
       ActTrayDel({"ActTrayDel", "", "アイコンを削除する(&D)", "", 0, -1}),
       ActCancel({"ActCancel", "", "N G", "終了|終了します。", 0, -1}) {
@@ -32,8 +31,8 @@ TScrivletForm0::~TScrivletForm0() {
 
 void TScrivletForm0::Create(TScrivletForm1* editorWindow) {
   editor = editorWindow;
-  icon_ = qtk::IconHandle(LoadIconA(qtk::Application::Get().Instance(), MAKEINTRESOURCEA(1)),
-                          false);
+  icon_ =
+      qtk::IconHandle(LoadIconA(qtk::Application::Get().Instance(), MAKEINTRESOURCEA(1)), false);
   // Fixed size: a single border, the system menu and the minimise box only.
   CreateForm(kLauncherClassName, "　Quillora",
              WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0, 160, 122, icon_.get());
@@ -57,8 +56,9 @@ void TScrivletForm0::Create(TScrivletForm1* editorWindow) {
   ScreenCap.SetHint("開始|開始します。");
   ScreenCap.SetShowHint(true);
   ScreenCap.onClick = [this] { ScreenCapClick(); };
-  ModeSelect.Create(Handle(), 16, 8, 135, 73, "取込モード",
-                    {"スクリーン全体", "アクティブウィンドウ", "クリップボード", "エディタの起動のみ"});
+  ModeSelect.Create(
+      Handle(), 16, 8, 135, 73, "取込モード",
+      {"スクリーン全体", "アクティブウィンドウ", "クリップボード", "エディタの起動のみ"});
   ModeSelect.SetFont(Font());
   // Four items share the 73-pixel box below its caption evenly, in the window's font.
   ModeSelect.PlaceItems(6, 14, 14, 127, 14);

@@ -22,7 +22,7 @@ constexpr UINT kTrayMessage = WM_USER + 1;
 // The launcher: the program's main window, with the capture modes, "G O" and "N G", and the
 // notification-area icon. Methods are split over files by concern.
 class TScrivletForm0 : public qtk::Form {
-public:
+ public:
   TScrivletForm0();
   ~TScrivletForm0() override;
 
@@ -68,10 +68,10 @@ public:
   qtk::Button ScreenCap, NG;
   qtk::RadioGroup ModeSelect;
 
-protected:
+ protected:
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
-private:
+ private:
   qtk::IconHandle icon_;
 };
 

@@ -34,11 +34,15 @@ HACCEL CreateAccelerators(const std::vector<Action*>& actions, std::vector<ACCEL
   std::vector<ACCEL> table = std::move(extra);
   for (Action* a : actions)
     if (a->ShortcutKey())
-      table.push_back(ACCEL{FCONTROL | FVIRTKEY, a->ShortcutKey(), static_cast<WORD>(a->CommandId())});
-  return table.empty() ? nullptr : CreateAcceleratorTableA(table.data(), static_cast<int>(table.size()));
+      table.push_back(
+          ACCEL{FCONTROL | FVIRTKEY, a->ShortcutKey(), static_cast<WORD>(a->CommandId())});
+  return table.empty() ? nullptr
+                       : CreateAcceleratorTableA(table.data(), static_cast<int>(table.size()));
 }
 
-std::string ShortcutText(WORD key) { return key ? std::string("Ctrl+") + static_cast<char>(key) : ""; }
+std::string ShortcutText(WORD key) {
+  return key ? std::string("Ctrl+") + static_cast<char>(key) : "";
+}
 
 Menu::Menu(Kind kind, std::vector<MenuEntry> entries) : kind_(kind), entries_(std::move(entries)) {
   menu_.reset(kind_ == Kind::Bar ? CreateMenu() : CreatePopupMenu());

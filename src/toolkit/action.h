@@ -12,7 +12,7 @@ namespace qtk {
 // A user command: caption, hint, shortcut, glyph and handler, shared by the menu items and tool
 // buttons that show it. Changing enabled or visible state updates every one of them.
 class Action {
-public:
+ public:
   struct Args {
     std::string name;
     std::string category;
@@ -46,7 +46,7 @@ public:
   // Called after every change of state.
   void AddObserver(std::function<void()> observer) { observers_.push_back(std::move(observer)); }
 
-private:
+ private:
   void Notify();
   Args args_;
   unsigned id_ = 0;
@@ -92,7 +92,7 @@ struct MenuEntry {
 
 // A main menu bar or a popup menu; owns its HMENU and rebuilds it when an action changes.
 class Menu {
-public:
+ public:
   enum class Kind { Bar, Popup };
   Menu(Kind kind, std::vector<MenuEntry> entries);
   ~Menu();
@@ -111,7 +111,7 @@ public:
   // The window that shows the bar (redrawn after a rebuild).
   void AttachTo(HWND owner) { owner_ = owner; }
 
-private:
+ private:
   void Fill(HMENU menu, std::vector<MenuEntry>& entries);
   Kind kind_;
   std::vector<MenuEntry> entries_;

@@ -125,7 +125,8 @@ bool Application::PreTranslate(MSG& msg) {
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
     auto* form = dynamic_cast<Form*>(Window::FromHandle(root));
     if (!form) return false;
-    if (form->Accelerators() && TranslateAcceleratorA(root, form->Accelerators(), &msg)) return true;
+    if (form->Accelerators() && TranslateAcceleratorA(root, form->Accelerators(), &msg))
+      return true;
     if (PressEnterButton(root, msg)) return true;
     if (HandleDialogKey(root, msg)) return true;
   } catch (...) {
@@ -192,7 +193,7 @@ std::string Application::CommandHint(unsigned id) const {
 }
 
 int Application::ShowMessageBox(HWND owner, const std::string& text, const std::string& caption,
-                            UINT type) {
+                                UINT type) {
   if (messageBoxHook) return messageBoxHook(text, caption, type);
   return ::MessageBoxA(owner, text.c_str(), caption.c_str(), type);
 }

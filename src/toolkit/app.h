@@ -12,7 +12,7 @@ class Window;
 
 // The application object: message loop, title, hint, commands and the standard error display.
 class Application {
-public:
+ public:
   static Application& Get();
 
   void Initialize(HINSTANCE instance);
@@ -51,7 +51,7 @@ public:
   int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT type);
   std::function<int(const std::string& text, const std::string& caption, UINT type)> messageBoxHook;
 
-private:
+ private:
   bool PreTranslate(MSG& msg);
   void Dispatch(MSG& msg);
 

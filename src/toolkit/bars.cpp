@@ -210,7 +210,8 @@ void ToolBar::SetDown(const std::string& name, bool down) {
   SendMessageA(hwnd_, TB_CHECKBUTTON, b->id, MAKELONG(down, 0));
   if (!down) return;
   for (const Button& o : buttons_)
-    if (o.args.toggle && o.id != b->id) SendMessageA(hwnd_, TB_CHECKBUTTON, o.id, MAKELONG(FALSE, 0));
+    if (o.args.toggle && o.id != b->id)
+      SendMessageA(hwnd_, TB_CHECKBUTTON, o.id, MAKELONG(FALSE, 0));
 }
 
 // comctl32 has already flipped the button when this runs; at most one toggle stays down, and one
@@ -226,7 +227,8 @@ void ToolBar::ApplyToggle(Button& b, bool wasDown) {
   }
   if (down)
     for (const Button& o : buttons_)
-      if (o.args.toggle && o.id != id) SendMessageA(hwnd_, TB_CHECKBUTTON, o.id, MAKELONG(FALSE, 0));
+      if (o.args.toggle && o.id != id)
+        SendMessageA(hwnd_, TB_CHECKBUTTON, o.id, MAKELONG(FALSE, 0));
   if (run) run();
 }
 
@@ -287,7 +289,8 @@ RECT ToolBar::ButtonRect(const std::string& name) const {
 }
 
 std::string ToolBar::HintAt(POINT client) const {
-  int index = static_cast<int>(SendMessageA(hwnd_, TB_HITTEST, 0, reinterpret_cast<LPARAM>(&client)));
+  int index =
+      static_cast<int>(SendMessageA(hwnd_, TB_HITTEST, 0, reinterpret_cast<LPARAM>(&client)));
   if (index < 0) return {};
   TBBUTTON tb{};
   if (!SendMessageA(hwnd_, TB_GETBUTTON, index, reinterpret_cast<LPARAM>(&tb))) return {};
@@ -315,9 +318,8 @@ SIZE ToolBar::IdealSize() const {
 bool ToolBar::OnNotify(NMHDR* header, LRESULT& result) {
   if (header->hwndFrom != hwnd_) return false;
   if (header->code != TBN_GETINFOTIPA && header->code != TBN_GETINFOTIPW) return false;
-  int item = header->code == TBN_GETINFOTIPA
-                 ? reinterpret_cast<NMTBGETINFOTIPA*>(header)->iItem
-                 : reinterpret_cast<NMTBGETINFOTIPW*>(header)->iItem;
+  int item = header->code == TBN_GETINFOTIPA ? reinterpret_cast<NMTBGETINFOTIPA*>(header)->iItem
+                                             : reinterpret_cast<NMTBGETINFOTIPW*>(header)->iItem;
   std::string text;
   for (const Button& b : buttons_)
     if (b.id == item && b.args.separatorWidth == 0) text = ShortHint(HintOf(b.args));

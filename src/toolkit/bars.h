@@ -13,21 +13,21 @@ namespace qtk {
 
 class Action;
 
-// Tool bar of square glyphs (16 x 16 at 96 dpi). Buttons run an action, or belong to a group of toggle buttons of
-// which at most one is down.
+// Tool bar of square glyphs (16 x 16 at 96 dpi). Buttons run an action, or belong to a group of
+// toggle buttons of which at most one is down.
 class ToolBar : public Window {
-public:
+ public:
   struct ButtonArgs {
     std::string name;
-    Action* action = nullptr;        // push button
-    std::string caption;             // toggle button
+    Action* action = nullptr;  // push button
+    std::string caption;       // toggle button
     std::string hint;
     int glyph = -1;
     bool toggle = false;
-    bool allowAllUp = true;          // a toggle that may be clicked up, leaving none down
+    bool allowAllUp = true;  // a toggle that may be clicked up, leaving none down
     bool visible = true;
-    std::function<void()> onClick;   // toggle button
-    int separatorWidth = 0;          // > 0: a separator of that width (at 96 dpi)
+    std::function<void()> onClick;  // toggle button
+    int separatorWidth = 0;         // > 0: a separator of that width (at 96 dpi)
   };
   ~ToolBar() override;
   // glyphs: a 24-bit bitmap strip of square images as high as the strip (white-keyed background
@@ -41,7 +41,7 @@ public:
 
   bool Down(const std::string& name) const;
   void SetDown(const std::string& name, bool down);  // putting one down puts the group up
-  void Click(const std::string& name);  // as the user clicking it
+  void Click(const std::string& name);               // as the user clicking it
   bool ButtonVisible(const std::string& name) const;
   bool ButtonEnabled(const std::string& name) const;
   int ButtonIndex(const std::string& name) const;
@@ -49,11 +49,11 @@ public:
   std::string HintAt(POINT client) const override;
   SIZE IdealSize() const;
 
-protected:
+ protected:
   bool OnCommand(WORD code, WORD id) override;
   bool OnNotify(NMHDR* header, LRESULT& result) override;
 
-private:
+ private:
   struct Button {
     ButtonArgs args;
     int id = 0;
@@ -72,7 +72,7 @@ private:
 
 // Band bar holding windows one band each, stacked top to bottom.
 class CoolBar : public Window {
-public:
+ public:
   void Create(HWND parent);
   // minHeight is for a 96-dpi screen.
   void AddBand(Window& child, int minHeight);
@@ -84,10 +84,10 @@ public:
   // Fired when the bar's height changes (the owner re-lays out).
   std::function<void()> onHeightChange;
 
-protected:
+ protected:
   bool OnNotify(NMHDR* header, LRESULT& result) override;
 
-private:
+ private:
   std::vector<int> bandHeights_;  // at 96 dpi
 };
 

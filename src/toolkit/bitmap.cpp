@@ -134,8 +134,7 @@ void Bitmap::Swap(Bitmap& other) {
   }
 }
 
-int(WINAPI* Bitmap::pixelReader)(HDC, HBITMAP, UINT, UINT, LPVOID, LPBITMAPINFO,
-                                  UINT) = GetDIBits;
+int(WINAPI* Bitmap::pixelReader)(HDC, HBITMAP, UINT, UINT, LPVOID, LPBITMAPINFO, UINT) = GetDIBits;
 
 bool Bitmap::AssignFromHandle(HBITMAP source, HPALETTE palette) {
   BITMAP bm{};
@@ -199,7 +198,9 @@ void Bitmap::ReadJpegFile(const std::string& path, bool quantize) {
 
 void Bitmap::ReadBmpBytes(const std::string& data) {
   bmp::Decode(Bytes(data), [&](int32_t w, int32_t h) { return Allocate(w, h); });
-  sourceBits_ = data.size() >= 30 ? static_cast<uint8_t>(data[28]) | (static_cast<uint8_t>(data[29]) << 8) : 24;
+  sourceBits_ = data.size() >= 30
+                    ? static_cast<uint8_t>(data[28]) | (static_cast<uint8_t>(data[29]) << 8)
+                    : 24;
 }
 
 void Bitmap::ReadJpegBytes(const std::string& data, bool quantize) {

@@ -14,7 +14,7 @@ namespace qtk {
 // A 24-bit top-down DIB section with its own memory DC and drawing surface. An empty bitmap
 // (width or height 0) has no DIB.
 class Bitmap {
-public:
+ public:
   Bitmap();
   Bitmap(int width, int height);
   Bitmap(const Bitmap&) = delete;
@@ -61,7 +61,7 @@ public:
   // Exchanges the pictures of two bitmaps without copying pixels.
   void Swap(Bitmap& other);
 
-private:
+ private:
   void ReadBmpBytes(const std::string& data);
   void ReadJpegBytes(const std::string& data, bool quantize);
   void Recreate(int width, int height, bool keep);

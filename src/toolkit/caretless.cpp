@@ -6,7 +6,7 @@ namespace qtk {
 
 namespace {
 
-constexpr UINT_PTR kCaretlessId = 0x43415254;  // one subclass slot per control
+constexpr UINT_PTR kCaretlessId = 0x43415254;        // one subclass slot per control
 const char* const kCaretlessProp = "qtk.caretless";  // marks a control already subclassed
 
 // Lets the edit create and show its caret as usual, then hides it once more.

@@ -16,7 +16,7 @@ namespace {
 // Holds the clipboard open for a scope. Another program may hold it for a moment (a clipboard
 // viewer answering a change), so opening is retried for about 50 ms before giving up.
 class OpenedClipboard {
-public:
+ public:
   explicit OpenedClipboard(HWND owner) {
     for (int attempt = 0; attempt < 10; ++attempt) {
       if (OpenClipboard(owner)) return;
@@ -78,7 +78,8 @@ MetafileBits FromMetafilePict() {
   m.format = MetafileBits::Format::Windows;
   m.mapMode = header.mm;
   m.bytes.resize(size);
-  if (GetMetaFileBitsEx(header.hMF, size, reinterpret_cast<BYTE*>(m.bytes.data())) != size) NoData();
+  if (GetMetaFileBitsEx(header.hMF, size, reinterpret_cast<BYTE*>(m.bytes.data())) != size)
+    NoData();
   WindowDC screen(nullptr);
   m.width = MulDiv(header.xExt, GetDeviceCaps(screen.get(), HORZRES),
                    100 * GetDeviceCaps(screen.get(), HORZSIZE));

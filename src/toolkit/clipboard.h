@@ -12,11 +12,12 @@ namespace qtk {
 struct ClipboardPicture {
   enum class Kind { None, Bitmap, Metafile } kind = Kind::None;
   int width = 0, height = 0;
-  MetafileBits metafile;  // when kind is Metafile; failing to play it is "未対応のクリップボード データです"
+  MetafileBits
+      metafile;  // when kind is Metafile; failing to play it is "未対応のクリップボード データです"
 };
 
-// Reads the first picture format (CF_BITMAP with CF_PALETTE, CF_METAFILEPICT, CF_ENHMETAFILE) in the
-// clipboard's enumeration order, or else a registered "PNG" (decoded by the system's imaging
+// Reads the first picture format (CF_BITMAP with CF_PALETTE, CF_METAFILEPICT, CF_ENHMETAFILE) in
+// the clipboard's enumeration order, or else a registered "PNG" (decoded by the system's imaging
 // component, transparency over white). A bitmap or PNG is read into `bitmap`, whose pixels are
 // unspecified after a failure (read into a spare); a metafile is returned as its bytes, to be
 // played with PlayMetafile. Throws Error with:

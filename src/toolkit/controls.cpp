@@ -66,7 +66,8 @@ bool Button::OnCommand(WORD code, WORD id) {
 
 // --- CheckBox ---
 
-void CheckBox::Create(HWND parent, int x, int y, int width, int height, const std::string& caption) {
+void CheckBox::Create(HWND parent, int x, int y, int width, int height,
+                      const std::string& caption) {
   CreateSystem("BUTTON", kChild | WS_TABSTOP | BS_AUTOCHECKBOX, 0, parent, x, y, width, height,
                caption);
 }
@@ -92,7 +93,8 @@ int CaptionWidth(HWND control) {
   char text[256] = {};
   const int length = GetWindowTextA(control, text, sizeof(text));
   HDC dc = GetDC(control);
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
+  HGDIOBJ old =
+      SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
   SIZE size{};
   GetTextExtentPoint32A(dc, text, length, &size);
   SelectObject(dc, old);
@@ -194,7 +196,8 @@ void Edit::Create(HWND parent, int x, int y, int width, int height, Args args) {
 // The height follows the font (in place: the window stays re-laid at a change of density).
 void Edit::FitToFont() {
   if (args_.autoSize && hwnd_)
-    SetWindowPos(hwnd_, nullptr, 0, 0, Width(), FitHeight(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd_, nullptr, 0, 0, Width(), FitHeight(),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Edit::OnDpiChanged() {

@@ -114,7 +114,8 @@ bool HandleDialogKey(HWND form, const MSG& msg) {
       HWND next = NextTabStop(form, focus, Pressed(VK_SHIFT));
       if (!next) return false;
       ::SetFocus(next);
-      if (SendMessageA(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) SendMessageA(next, EM_SETSEL, 0, -1);
+      if (SendMessageA(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+        SendMessageA(next, EM_SETSEL, 0, -1);
       return true;
     }
     case VK_LEFT:

@@ -69,7 +69,7 @@ std::string DeviceName(HGLOBAL h) {
 // picture is read on a thread of its own (a metafile takes a player process and may take its
 // whole time limit), and the pane shows it when it is ready; the dialog never waits for it.
 class PreviewHook {
-public:
+ public:
   static constexpr WORD kPaneId = 0x0B00;
   static constexpr UINT kPreviewRead = WM_APP + 0x2B;
 
@@ -94,9 +94,9 @@ public:
     dword(0);
     t.push_back(2);  // items
     for (short v : {0, 0, 100, 124}) t.push_back(static_cast<WORD>(v));
-    t.push_back(0);  // no menu
-    t.push_back(0);  // the dialog class
-    t.push_back(0);  // no title
+    t.push_back(0);                       // no menu
+    t.push_back(0);                       // the dialog class
+    t.push_back(0);                       // no title
     item(WS_CHILD, 0, 0, 4, 124, stc32);  // as tall as the pane, which thus stays at the top
     item(WS_CHILD | WS_VISIBLE | SS_OWNERDRAW, 6, 4, 90, 116, kPaneId);
     template_ = GlobalAlloc(GMEM_FIXED, t.size() * sizeof(WORD));
@@ -117,7 +117,7 @@ public:
     ofn.lCustData = reinterpret_cast<LPARAM>(this);
   }
 
-private:
+ private:
   // Nothing the preview meets may reach the user as a box: the hook swallows every failure.
   static UINT_PTR CALLBACK Proc(HWND child, UINT msg, WPARAM wp, LPARAM lp) noexcept {
     try {
@@ -156,7 +156,8 @@ private:
         case WM_DRAWITEM: {
           const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
           if (item->CtlID != kPaneId) return 0;
-          HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageA(GetParent(child), WM_GETFONT, 0, 0));
+          HGDIOBJ font =
+              reinterpret_cast<HGDIOBJ>(SendMessageA(GetParent(child), WM_GETFONT, 0, 0));
           SelectScope scope(item->hDC, font ? font : GetStockObject(DEFAULT_GUI_FONT));
           self->preview_.Paint(item->hDC, item->rcItem);
           return TRUE;
@@ -265,7 +266,8 @@ private:
     GetWindowRect(pane, &r);
     MapWindowPoints(nullptr, child, reinterpret_cast<POINT*>(&r), 2);
     GetClientRect(child, &client);
-    const int height = std::max<int>(PicturePreview::kCaptionHeight + 16, client.bottom - r.top - 8);
+    const int height =
+        std::max<int>(PicturePreview::kCaptionHeight + 16, client.bottom - r.top - 8);
     if (height != r.bottom - r.top)
       SetWindowPos(pane, nullptr, 0, 0, r.right - r.left, height, SWP_NOMOVE | SWP_NOZORDER);
     Show(child, path_);

@@ -19,7 +19,7 @@ std::string ToSystemFilter(const std::string& filter);
 // the dialog as set up and answers in its place (filling the result fields).
 
 class OpenPictureDialog {
-public:
+ public:
   std::string filter;  // "description|pattern|description|pattern"
   std::string fileName;
   bool Execute(HWND owner);
@@ -27,7 +27,7 @@ public:
 };
 
 class SavePictureDialog {
-public:
+ public:
   std::string filter;
   int filterIndex = 1;  // 1-based, as the system dialog counts
   std::string defaultExt;
@@ -37,7 +37,7 @@ public:
 };
 
 class ColorDialog {
-public:
+ public:
   Color color = clBlack;
   std::array<COLORREF, 16> customColors{};  // kept for the life of the dialog object
   bool Execute(HWND owner);
@@ -45,19 +45,19 @@ public:
 };
 
 class FontDialog {
-public:
+ public:
   FontSpec font;  // colour included; height for a 96-dpi screen
   // The dialog (and the hook) sees the height at the owner's density.
   bool Execute(HWND owner);
   static inline std::function<bool(FontDialog&)> hook;
 
-private:
+ private:
   bool Run(HWND owner);
 };
 
 class Printer;
 class PrintDialog {
-public:
+ public:
   // On confirm, the chosen printer and its settings go to `printer`.
   bool Execute(HWND owner, Printer& printer);
   static inline std::function<bool(PrintDialog&, Printer&)> hook;

@@ -6,7 +6,7 @@ namespace qtk {
 
 // An error of the toolkit or the platform; what() is the text shown to the user (code page 932).
 class Error : public std::runtime_error {
-public:
+ public:
   using std::runtime_error::runtime_error;
 };
 

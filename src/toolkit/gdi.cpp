@@ -13,9 +13,9 @@ uint32_t ResolveColor(Color c) {
 
 std::string SystemMessage(unsigned long code) {
   char* buf = nullptr;
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                               FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, code, 0, reinterpret_cast<char*>(&buf), 0, nullptr);
+  DWORD n = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<char*>(&buf), 0, nullptr);
   std::string text = n && buf ? std::string(buf, n) : "error " + std::to_string(code);
   if (buf) LocalFree(buf);
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
@@ -126,8 +126,7 @@ void Canvas::RealizeBrush() {
 
 void Canvas::RealizeFont() {
   auto same = [](const FontSpec& a, const FontSpec& b) {
-    return a.name == b.name && a.height == b.height && a.style == b.style &&
-           a.charset == b.charset;
+    return a.name == b.name && a.height == b.height && a.style == b.style && a.charset == b.charset;
   };
   if (!fontValid_ || !same(font_, fontMade_)) {
     auto it = std::find_if(fonts_.begin(), fonts_.end(),

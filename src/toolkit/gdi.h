@@ -14,7 +14,7 @@ namespace qtk {
 // Owns one handle of kind H, given back by Release (a function object); move-only.
 template <class H, class Release>
 class Owned {
-public:
+ public:
   Owned() = default;
   explicit Owned(H h) : h_(h) {}
   Owned(Owned&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
@@ -33,7 +33,7 @@ public:
   }
   H release() { return std::exchange(h_, nullptr); }
 
-private:
+ private:
   H h_ = nullptr;
 };
 
@@ -77,20 +77,20 @@ using PaletteObject = GdiObject<HPALETTE>;
 
 // Selects an object into a DC for the scope and puts back what it replaced.
 class SelectScope {
-public:
+ public:
   SelectScope(HDC dc, HGDIOBJ obj) : dc_(dc), old_(SelectObject(dc, obj)) {}
   ~SelectScope() { SelectObject(dc_, old_); }
   SelectScope(const SelectScope&) = delete;
   SelectScope& operator=(const SelectScope&) = delete;
 
-private:
+ private:
   HDC dc_;
   HGDIOBJ old_;
 };
 
 // A window's DC from GetDC, given back with ReleaseDC.
 class WindowDC {
-public:
+ public:
   explicit WindowDC(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
   ~WindowDC() {
     if (dc_) ReleaseDC(hwnd_, dc_);
@@ -99,14 +99,14 @@ public:
   WindowDC& operator=(const WindowDC&) = delete;
   HDC get() const { return dc_; }
 
-private:
+ private:
   HWND hwnd_;
   HDC dc_;
 };
 
 // An icon, destroyed with DestroyIcon unless it was loaded shared.
 class IconHandle {
-public:
+ public:
   IconHandle() = default;
   IconHandle(HICON h, bool owned) : shared_(owned ? nullptr : h), owned_(owned ? h : nullptr) {}
   HICON get() const { return owned_ ? owned_.get() : shared_; }
@@ -115,7 +115,7 @@ public:
     owned_.reset();
   }
 
-private:
+ private:
   HICON shared_ = nullptr;
   Owned<HICON, DestroyIconHandle> owned_;
 };
@@ -153,7 +153,7 @@ enum class BrushStyle { Solid, Clear };
 // A drawing surface over a borrowed DC: pen, brush and font are properties that are turned into
 // GDI objects when something is drawn, and stay set until changed.
 class Canvas {
-public:
+ public:
   Canvas() = default;
   explicit Canvas(HDC dc) : dc_(dc) {}
   Canvas(const Canvas&) = delete;
@@ -182,10 +182,11 @@ public:
   void MoveTo(int x, int y);
   void LineTo(int x, int y);
   void Polygon(std::span<const POINT> points);
-  void Rectangle(int left, int top, int right, int bottom);  // outline and fill as pen and brush say
-  void FillRect(const RECT& r);                                // with the brush
-  void PutText(int x, int y, std::string_view text);           // top-left aligned, one line
-  SIZE TextExtent(std::string_view text);                      // the cells that PutText paints
+  void Rectangle(int left, int top, int right,
+                 int bottom);                         // outline and fill as pen and brush say
+  void FillRect(const RECT& r);                       // with the brush
+  void PutText(int x, int y, std::string_view text);  // top-left aligned, one line
+  SIZE TextExtent(std::string_view text);             // the cells that PutText paints
   // The size that text measuring with DT_CALCRECT alone gives: line breaks start new lines and
   // "&" is a mnemonic prefix, unlike PutText.
   SIZE CalcRectSize(std::string_view text);
@@ -197,7 +198,7 @@ public:
   void RealizePen();
   void RealizeBrush();
 
-private:
+ private:
   struct PenState {
     Color color = clBlack;
     int width = 1;

@@ -26,8 +26,7 @@ uint32_t U32(const std::string& d, size_t at) {
 // A placeable header carries the picture's box in its own units per inch; the screen's logical
 // inch turns that into pixels, and the box becomes the window the records are drawn through.
 MetafileBits FromPlaceable(const std::string& d) {
-  const auto header =
-      wmf::ReadPlaceable({reinterpret_cast<const uint8_t*>(d.data()), d.size()});
+  const auto header = wmf::ReadPlaceable({reinterpret_cast<const uint8_t*>(d.data()), d.size()});
   if (!header) Invalid();
   WindowDC screen(nullptr);
   const auto size = wmf::PlaceablePixels(*header, GetDeviceCaps(screen.get(), LOGPIXELSX),
@@ -36,8 +35,8 @@ MetafileBits FromPlaceable(const std::string& d) {
   MetafileBits m;
   m.format = MetafileBits::Format::Windows;
   m.bytes = d.substr(header->offset, header->bytes);
-  m.window = RECT{header->left, header->top, header->left + header->unitsX,
-                  header->top + header->unitsY};
+  m.window =
+      RECT{header->left, header->top, header->left + header->unitsX, header->top + header->unitsY};
   m.width = size->width;
   m.height = size->height;
   return m;
@@ -72,7 +71,9 @@ void SizeFromFrame(MetafileBits& m) {
     pixelsY = GetDeviceCaps(screen.get(), LOGPIXELSY) * 10;
     mmX = mmY = 254;
   }
-  auto s32 = [&m](size_t at) { return static_cast<long long>(static_cast<int32_t>(U32(m.bytes, at))); };
+  auto s32 = [&m](size_t at) {
+    return static_cast<long long>(static_cast<int32_t>(U32(m.bytes, at)));
+  };
   const long long frameX = s32(32) - s32(24), frameY = s32(36) - s32(28);  // rclFrame
   if (frameX <= 0 || frameY <= 0 || frameX > INT32_MAX || frameY > INT32_MAX) Invalid();
   m.width = MulDiv(static_cast<int>(frameX), pixelsX, mmX * 100);

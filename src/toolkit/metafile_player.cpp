@@ -80,15 +80,17 @@ HANDLE PlayersJob() {
 // Starts the player on the block; its process handle, or null.
 HANDLE StartPlayer(HANDLE section) {
   const std::wstring exe = ThisProgram();
-  std::wstring command = L"\"" + exe + L"\" " + std::wstring(kSwitch, kSwitch + sizeof kSwitch - 1) +
-                         L" " + std::to_wstring(reinterpret_cast<uintptr_t>(section));
+  std::wstring command = L"\"" + exe + L"\" " +
+                         std::wstring(kSwitch, kSwitch + sizeof kSwitch - 1) + L" " +
+                         std::to_wstring(reinterpret_cast<uintptr_t>(section));
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED,
                       nullptr, nullptr, &si, &pi))
     return nullptr;
-  if (PlayersJob()) AssignProcessToJobObject(PlayersJob(), pi.hProcess);  // fails where jobs cannot nest
+  if (PlayersJob())
+    AssignProcessToJobObject(PlayersJob(), pi.hProcess);  // fails where jobs cannot nest
   ResumeThread(pi.hThread);
   CloseHandle(pi.hThread);
   ++metafilePlayersStarted;
@@ -129,8 +131,8 @@ void PlayMetafile(const MetafileBits& m, Bitmap& into, HANDLE cancel) {
   const uint64_t total = pixelsOffset + pixelBytes;
   SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
   KernelHandle section(CreateFileMappingW(INVALID_HANDLE_VALUE, &inherited, PAGE_READWRITE,
-                                    static_cast<DWORD>(total >> 32), static_cast<DWORD>(total),
-                                    nullptr));
+                                          static_cast<DWORD>(total >> 32),
+                                          static_cast<DWORD>(total), nullptr));
   if (!section.get()) throw Error(m.failure);
   const MappedView view = MapWhole(section.get());
   if (!view.get()) throw Error(m.failure);
@@ -256,7 +258,8 @@ int RunMetafilePlayerIfAsked(int argc, char** argv) {
   if (argc < 3 || std::strcmp(argv[1], kSwitch) != 0) return -1;
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
   SetUnhandledExceptionFilter(EndAtOnce);
-  const auto section = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(std::strtoull(argv[2], nullptr, 10)));
+  const auto section =
+      reinterpret_cast<HANDLE>(static_cast<uintptr_t>(std::strtoull(argv[2], nullptr, 10)));
   const MappedView view = MapWhole(section);
   MEMORY_BASIC_INFORMATION info{};
   if (!view.get() || !VirtualQuery(view.get(), &info, sizeof info)) return 2;

@@ -105,8 +105,8 @@ LRESULT PaintBox::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
 // --- ScrollBox ---
 
 void ScrollBox::Create(HWND parent, int x, int y, int width, int height, Color background) {
-  CreateCustom("QtkScrollBox", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_HSCROLL | WS_VSCROLL,
-               0, parent, x, y, width, height);
+  CreateCustom("QtkScrollBox", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_HSCROLL | WS_VSCROLL, 0,
+               parent, x, y, width, height);
   SetColor(background);
   UpdateBars();
 }
@@ -183,15 +183,30 @@ void ScrollBox::Scroll(int bar, WORD request) {
   int pos = horz ? scrollX_ : scrollY_;
   int page = std::max(1, static_cast<int>(si.nPage));
   switch (request) {
-    case SB_LINEUP: pos -= kLineStep; break;
-    case SB_LINEDOWN: pos += kLineStep; break;
-    case SB_PAGEUP: pos -= page; break;
-    case SB_PAGEDOWN: pos += page; break;
+    case SB_LINEUP:
+      pos -= kLineStep;
+      break;
+    case SB_LINEDOWN:
+      pos += kLineStep;
+      break;
+    case SB_PAGEUP:
+      pos -= page;
+      break;
+    case SB_PAGEDOWN:
+      pos += page;
+      break;
     case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: pos = si.nTrackPos; break;
-    case SB_TOP: pos = 0; break;
-    case SB_BOTTOM: pos = horz ? contentW_ : contentH_; break;
-    default: return;
+    case SB_THUMBPOSITION:
+      pos = si.nTrackPos;
+      break;
+    case SB_TOP:
+      pos = 0;
+      break;
+    case SB_BOTTOM:
+      pos = horz ? contentW_ : contentH_;
+      break;
+    default:
+      return;
   }
   if (horz)
     ScrollTo(pos, scrollY_);

@@ -110,7 +110,8 @@ void PicturePreview::Paint(HDC dc, const RECT& pane) const {
   RECT line{pane.left, pane.top, pane.right, pane.top + kCaptionHeight};
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-  ::DrawTextA(dc, caption_.c_str(), -1, &line, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  ::DrawTextA(dc, caption_.c_str(), -1, &line,
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
   const int areaWidth = pane.right - pane.left, areaHeight = pane.bottom - line.bottom;
   const int x = pane.left + (areaWidth - picture_->Width()) / 2;
   const int y = line.bottom + (areaHeight - picture_->Height()) / 2;

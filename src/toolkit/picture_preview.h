@@ -14,7 +14,7 @@ namespace qtk {
 // once. Whatever cannot be read leaves the pane empty. Movable, so that a preview read away from
 // the dialog's thread can be handed to it.
 class PicturePreview {
-public:
+ public:
   static constexpr int kCaptionHeight = 18;
 
   // Reads a BMP, JPEG or metafile for a pane of that size; false, and an empty pane, on failure.
@@ -30,7 +30,7 @@ public:
   // The pane's face: the caption on top, the picture centred in the rest (in the DC's font).
   void Paint(HDC dc, const RECT& pane) const;
 
-private:
+ private:
   void Read(const std::string& path, int boxWidth, int boxHeight, HANDLE cancel);
 
   std::unique_ptr<Bitmap> picture_;

@@ -11,7 +11,7 @@ namespace qtk {
 // A printer and one print job on it. The printer is the default one until a print dialog
 // chooses another.
 class Printer {
-public:
+ public:
   Printer() = default;
   ~Printer();
   Printer(const Printer&) = delete;
@@ -33,7 +33,7 @@ public:
   int PageWidth() const;   // HORZRES
   int PageHeight() const;  // VERTRES
 
-private:
+ private:
   void LoadDefault();
   std::string device_;
   std::vector<BYTE> devmode_;

@@ -13,7 +13,7 @@ using SetThreadDpiContext = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT
 // Makes the calling thread per-monitor DPI aware for a scope, where the system has the call
 // (Windows 10 1607 and later); older systems and Wine without it copy as they are.
 class PerMonitorDpiScope {
-public:
+ public:
   PerMonitorDpiScope() {
     HMODULE user32 = GetModuleHandleA("user32.dll");
     FARPROC proc = user32 ? GetProcAddress(user32, "SetThreadDpiAwarenessContext") : nullptr;
@@ -28,7 +28,7 @@ public:
   PerMonitorDpiScope(const PerMonitorDpiScope&) = delete;
   PerMonitorDpiScope& operator=(const PerMonitorDpiScope&) = delete;
 
-private:
+ private:
   SetThreadDpiContext set_ = nullptr;
   DPI_AWARENESS_CONTEXT old_ = nullptr;
 };
@@ -55,8 +55,8 @@ LRESULT CALLBACK KeyboardHook(int code, WPARAM wp, LPARAM lp) noexcept {
     const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lp);
     if (key->vkCode == VK_SNAPSHOT) {
       // Scan code 1 is the simulated window copy; Alt+Print Screen sends SysRq (0x54).
-      const bool window = key->scanCode == 1 || key->scanCode == 0x54 ||
-                          (key->flags & LLKHF_ALTDOWN) != 0;
+      const bool window =
+          key->scanCode == 1 || key->scanCode == 0x54 || (key->flags & LLKHF_ALTDOWN) != 0;
       PostMessageA(g_window, kCopyMessage, window ? 1 : 0, 0);
     }
   }
@@ -74,8 +74,7 @@ void CopyScreenToClipboard(HWND owner, bool activeWindowOnly) {
   if (activeWindowOnly) {
     RECT window{};
     HWND foreground = GetForegroundWindow();
-    if (foreground && GetWindowRect(foreground, &window) &&
-        !IntersectRect(&area, &window, &screen))
+    if (foreground && GetWindowRect(foreground, &window) && !IntersectRect(&area, &window, &screen))
       return;
   }
   const int width = area.right - area.left, height = area.bottom - area.top;

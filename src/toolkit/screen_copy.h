@@ -18,7 +18,7 @@ void CopyScreenToClipboard(HWND owner, bool activeWindowOnly);
 // code 1, or Alt held, copies the foreground window; anything else the whole screen. Does
 // nothing on Windows itself. One instance at a time.
 class PrintScreenStandIn {
-public:
+ public:
   PrintScreenStandIn();
   ~PrintScreenStandIn();
   PrintScreenStandIn(const PrintScreenStandIn&) = delete;
@@ -29,7 +29,7 @@ public:
   // The number of copies made since it was installed.
   int Copies() const;
 
-private:
+ private:
   struct Unhook {
     void operator()(HHOOK h) const { UnhookWindowsHookEx(h); }
   };

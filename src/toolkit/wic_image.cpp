@@ -15,7 +15,7 @@ namespace {
 // A COM interface pointer released at the end of its scope.
 template <class T>
 class Com {
-public:
+ public:
   Com() = default;
   ~Com() {
     if (p_) p_->Release();
@@ -26,13 +26,13 @@ public:
   T* operator->() const { return p_; }
   T** put() { return &p_; }
 
-private:
+ private:
   T* p_ = nullptr;
 };
 
 // COM for this thread for the length of a decode, when nobody has set it up yet.
 class ComScope {
-public:
+ public:
   ComScope() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
   ~ComScope() {
     if (SUCCEEDED(hr_)) CoUninitialize();
@@ -42,7 +42,7 @@ public:
   // Also usable when the thread already runs COM in another mode.
   bool Usable() const { return SUCCEEDED(hr_) || hr_ == RPC_E_CHANGED_MODE; }
 
-private:
+ private:
   HRESULT hr_;
 };
 
@@ -64,8 +64,8 @@ bool DecodeWithImagingComponent(const void* data, size_t size, Bitmap& into) {
   if (FAILED(factory->CreateStream(stream.put())) ||
       FAILED(stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(data)),
                                           static_cast<DWORD>(size))) ||
-      FAILED(factory->CreateDecoderFromStream(stream.get(), nullptr,
-                                              WICDecodeMetadataCacheOnDemand, decoder.put())) ||
+      FAILED(factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand,
+                                              decoder.put())) ||
       FAILED(decoder->GetFrame(0, frame.put())) || FAILED(frame->GetSize(&width, &height)) ||
       !wmf::UsablePictureSize(width, height) ||
       FAILED(factory->CreateFormatConverter(converter.put())) ||

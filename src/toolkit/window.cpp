@@ -188,7 +188,8 @@ LRESULT Window::Route(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORLISTBOX:
       if (Window* child = FromHandle(reinterpret_cast<HWND>(lp)); child && child != this)
-        if (HBRUSH b = child->OnCtlColor(reinterpret_cast<HDC>(wp))) return reinterpret_cast<LRESULT>(b);
+        if (HBRUSH b = child->OnCtlColor(reinterpret_cast<HDC>(wp)))
+          return reinterpret_cast<LRESULT>(b);
       break;
     case WM_MENUSELECT:
       if (HIWORD(wp) == 0xFFFF && !lp)
@@ -407,7 +408,8 @@ void Form::CreateForm(const char* className, const std::string& caption, DWORD s
   if (const int own = SystemWindowDpi(hwnd_); own != dpi_) {
     dpi_ = own;
     const SIZE scaled = outer(dpi_);
-    SetWindowPos(hwnd_, nullptr, 0, 0, scaled.cx, scaled.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(hwnd_, nullptr, 0, 0, scaled.cx, scaled.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 }
 

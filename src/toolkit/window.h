@@ -19,7 +19,7 @@ enum class MouseButton { Left, Right, Middle };
 // One window: either of a class of ours (CreateCustom) or a system control that we subclass
 // (CreateSystem). Messages reach OnMessage; no exception leaves the window procedure.
 class Window {
-public:
+ public:
   Window() = default;
   Window(const Window&) = delete;
   Window& operator=(const Window&) = delete;
@@ -88,7 +88,7 @@ public:
   // Pointer press on the window, any button, client coordinates.
   std::function<void(MouseButton, int x, int y)> onMouseDown;
 
-protected:
+ protected:
   // Positions and sizes of child windows are for a 96-dpi screen and scaled to the density of
   // the parent's form.
   void CreateCustom(const char* className, DWORD style, DWORD exStyle, HWND parent, int x, int y,
@@ -110,7 +110,7 @@ protected:
   DesignPlacement designPlacement_ = DesignPlacement::None;
   RECT design_{};
 
-private:
+ private:
   friend const char* RegisterWindowClass(const char*, UINT, HICON, HBRUSH);
   static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
   static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR) noexcept;
@@ -137,7 +137,7 @@ private:
 
 // A top-level window of ours.
 class Form : public Window {
-public:
+ public:
   ~Form() override;
   void CreateForm(const char* className, const std::string& caption, DWORD style, DWORD exStyle,
                   int clientWidth, int clientHeight, HICON icon);
@@ -161,7 +161,7 @@ public:
   // The density the form is laid out for (the system's at creation, then its screen's).
   int FormDpi() const { return dpi_; }
 
-protected:
+ protected:
   virtual bool CloseQuery() { return true; }
   virtual void OnClose() {}
   // The client area changed size.
@@ -171,7 +171,7 @@ protected:
   virtual void OnFormDpiChanged() {}
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
-private:
+ private:
   int dpi_ = kDesignDpi;
   bool keyPreview_ = false;
   HACCEL accel_ = nullptr;

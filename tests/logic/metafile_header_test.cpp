@@ -24,9 +24,9 @@ std::vector<uint8_t> File(int16_t right, int16_t bottom, uint16_t inch, uint32_t
   Put16(d, 10, static_cast<uint16_t>(right));
   Put16(d, 12, static_cast<uint16_t>(bottom));
   Put16(d, 14, inch);
-  Put16(d, 22, 1);       // memory metafile
-  Put16(d, 24, 9);       // header words
-  Put16(d, 26, 0x300);   // version
+  Put16(d, 22, 1);      // memory metafile
+  Put16(d, 24, 9);      // header words
+  Put16(d, 26, 0x300);  // version
   Put16(d, 28, static_cast<uint16_t>(sizeWords));
   Put16(d, 30, static_cast<uint16_t>(sizeWords >> 16));
   return d;
@@ -54,7 +54,7 @@ TEST(PlaceableHeader, Size_Should_BeHandedAsDeclared_OrAsPresent_When_ItCountsTh
 
 TEST(PlaceableHeader, Box_Should_GiveItsTopLeftCorner_When_GivenReversed) {
   std::vector<uint8_t> d = File(-20, 30, 96, 12);  // right -20 left of left 0; bottom 30
-  Put16(d, 8, 70);                                  // top 70, below bottom
+  Put16(d, 8, 70);                                 // top 70, below bottom
   const auto header = ReadPlaceable(d);
   ASSERT_TRUE(header);
   EXPECT_EQ(header->left, -20);

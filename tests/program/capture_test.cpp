@@ -19,7 +19,8 @@ TEST_F(CaptureRoad, WholeScreen_Line_SaveAsJpeg_Should_GiveScreenSizedFileWithTh
   EXPECT_FALSE(IsWindowVisible(launcher));
   picture = Child(editor, "QtkPaintBox");
   ASSERT_NE(picture, nullptr);
-  const int screenW = GetSystemMetrics(SM_CXVIRTUALSCREEN), screenH = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+  const int screenW = GetSystemMetrics(SM_CXVIRTUALSCREEN),
+            screenH = GetSystemMetrics(SM_CYVIRTUALSCREEN);
   RECT box{};
   GetClientRect(picture, &box);
   EXPECT_EQ(box.right, screenW) << "the picture has the screen's size";
@@ -32,7 +33,8 @@ TEST_F(CaptureRoad, WholeScreen_Line_SaveAsJpeg_Should_GiveScreenSizedFileWithTh
   ASSERT_NE(dialog, nullptr) << "the save dialog did not open";
   const std::string target = dir.File("capture.jpg");
   ASSERT_TRUE(FillFileDialog(dialog, target, 1));
-  ASSERT_TRUE(WaitFor([&] { return Caption() == "　Quillora　　capture.jpg"; }, 10000)) << Caption();
+  ASSERT_TRUE(WaitFor([&] { return Caption() == "　Quillora　　capture.jpg"; }, 10000))
+      << Caption();
 
   const std::string data = testing_support::ReadFileBytes(target);
   std::vector<uint8_t> pixels;
@@ -50,7 +52,8 @@ TEST_F(CaptureRoad, WholeScreen_Line_SaveAsJpeg_Should_GiveScreenSizedFileWithTh
     const uint8_t* p = pixels.data() + stride * y + x * 3;  // B, G, R
     return IsRed(RGB(p[2], p[1], p[0]));
   };
-  for (int x : {120, 200, 280}) EXPECT_TRUE(red(x, 100 + (x - 100) / 2)) << "on the line at x=" << x;
+  for (int x : {120, 200, 280})
+    EXPECT_TRUE(red(x, 100 + (x - 100) / 2)) << "on the line at x=" << x;
   EXPECT_FALSE(red(200, 120)) << "away from the line";
 }
 

@@ -5,7 +5,7 @@ namespace quillora::program {
 namespace {
 
 class CloseQuestion : public ProgramTest {
-protected:
+ protected:
   void SetUp() override {
     StartEditor();
     Drag(picture, {20, 20}, {200, 120});  // a line: red, 5 wide, over the white picture

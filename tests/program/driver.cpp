@@ -194,7 +194,8 @@ void MoveTo(POINT screen) {
   in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
   Send({in});
   POINT at{};
-  if (WaitFor([&] { return GetCursorPos(&at) && at.x == screen.x && at.y == screen.y; }, 300)) return;
+  if (WaitFor([&] { return GetCursorPos(&at) && at.x == screen.x && at.y == screen.y; }, 300))
+    return;
   // Rounding of the absolute scale: finish with a small relative step.
   in.mi.dx = screen.x - at.x;
   in.mi.dy = screen.y - at.y;

@@ -23,7 +23,7 @@ std::string ProgramPath();
 
 // Quillora.exe beside the test program, started with `args`; ended at the end if still running.
 class Program {
-public:
+ public:
   explicit Program(const std::string& args = "");
   ~Program();
   Program(const Program&) = delete;
@@ -46,7 +46,7 @@ public:
   HWND launcher = nullptr;
   HWND editor = nullptr;
 
-private:
+ private:
   PROCESS_INFORMATION pi_{};
   bool started_ = false;
 };
@@ -94,7 +94,9 @@ uint32_t ScreenPixel(int x, int y);
 uint32_t ClientPixel(HWND hwnd, int x, int y);
 POINT ClientToScreenPoint(HWND hwnd, int x, int y);
 // The editor's red pen as it comes back from the screen or through JPEG (0x00BBGGRR).
-inline bool IsRed(uint32_t c) { return (c & 0xFF) > 180 && (c >> 8 & 0xFF) < 90 && (c >> 16 & 0xFF) < 90; }
+inline bool IsRed(uint32_t c) {
+  return (c & 0xFF) > 180 && (c >> 8 & 0xFF) < 90 && (c >> 16 & 0xFF) < 90;
+}
 
 // Clipboard contents put by the test.
 void ClipboardText(const char* text);

@@ -11,7 +11,9 @@ using testing_support::MakeBmp24;
 using testing_support::MakeJpeg;
 using testing_support::WriteFile;
 
-std::string Picture24() { return MakeBmp24(64, 48, [](int x, int y) { return (x * 4) << 8 | y * 5; }); }
+std::string Picture24() {
+  return MakeBmp24(64, 48, [](int x, int y) { return (x * 4) << 8 | y * 5; });
+}
 
 // A JPEG whose frame header claims 12-bit samples, as a 12-bit file does.
 std::string Jpeg12() {
@@ -29,7 +31,7 @@ struct ErrorCase {
 };
 
 class ErrorDisplay : public ProgramTest, public ::testing::WithParamInterface<ErrorCase> {
-public:
+ public:
   void OpenFile(const char* name, const std::string& bytes) {
     WriteFile(dir.File(name), bytes);
     OpenThroughDialog(dir.File(name));

@@ -15,7 +15,7 @@ inline const char* const kBoxTitle = "Quillora";
 
 // Members are public: the table-driven cases act on the fixture from outside.
 class ProgramTest : public ::testing::Test {
-public:
+ public:
   // Starts the program and opens the editor in the mode without a capture.
   void StartEditor() {
     program = std::make_unique<Program>();
@@ -46,7 +46,8 @@ public:
   void ExpectAliveAndUsable() {
     ASSERT_TRUE(program->Running()) << "the program ended";
     const std::string path = dir.File("alive.bmp");
-    testing_support::WriteFile(path, testing_support::MakeBmp24(40, 30, [](int, int) { return 0x00FF00u; }));
+    testing_support::WriteFile(
+        path, testing_support::MakeBmp24(40, 30, [](int, int) { return 0x00FF00u; }));
     OpenThroughDialog(path);
     EXPECT_TRUE(WaitFor([&] { return Text(editor) == "　Quillora　　alive.bmp"; }, 5000))
         << "caption: " << Text(editor);

@@ -39,7 +39,8 @@ std::string StretchDibWmf(int at = 0, int size = 200) {
   w32(file, 0x9AC6CDD7);
   for (int v : {0, 0, 0, 200, 200, 96, 0, 0}) w16(file, v);
   uint16_t sum = 0;
-  for (size_t i = 0; i < file.size(); i += 2) sum ^= uint16_t(uint8_t(file[i]) | uint8_t(file[i + 1]) << 8);
+  for (size_t i = 0; i < file.size(); i += 2)
+    sum ^= uint16_t(uint8_t(file[i]) | uint8_t(file[i + 1]) << 8);
   w16(file, sum);
   for (int v : {1, 9, 0x300}) w16(file, v);
   w32(file, uint32_t(9 + records.size() / 2));

@@ -1,5 +1,5 @@
-// The shipped program on a screen of 144 dpi: its controls grow by half, while the picture stays one
-// picture pixel to one screen pixel and a drag draws where the pointer went.
+// The shipped program on a screen of 144 dpi: its controls grow by half, while the picture stays
+// one picture pixel to one screen pixel and a drag draws where the pointer went.
 #include "program/fixture.h"
 
 namespace quillora::program {
@@ -8,13 +8,14 @@ namespace {
 // A value of HKCU\Control Panel\Desktop for the programs started from now on; the earlier value,
 // or its absence, is put back at the end.
 class DesktopSetting {
-public:
+ public:
   DesktopSetting(const char* name, DWORD value) : name_(name) {
-    RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_READ | KEY_WRITE,
-                    nullptr, &key_, nullptr);
+    RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0,
+                    KEY_READ | KEY_WRITE, nullptr, &key_, nullptr);
     DWORD size = sizeof old_, type = 0;
-    hadValue_ = RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(&old_), &size) ==
-                    ERROR_SUCCESS && type == REG_DWORD;
+    hadValue_ = RegQueryValueExA(key_, name, nullptr, &type, reinterpret_cast<BYTE*>(&old_),
+                                 &size) == ERROR_SUCCESS &&
+                type == REG_DWORD;
     set_ = RegSetValueExA(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
                           sizeof value) == ERROR_SUCCESS;
   }
@@ -29,7 +30,7 @@ public:
   DesktopSetting& operator=(const DesktopSetting&) = delete;
   bool Set() const { return set_; }
 
-private:
+ private:
   const char* name_;
   HKEY key_ = nullptr;
   DWORD old_ = 0;
@@ -54,7 +55,8 @@ class ScaledScreen : public ProgramTest {};
 // Every pixel a colour of its own position; odd columns and rows differ from their neighbours in
 // full, so a stretch, a blur or a shift of one pixel shows.
 uint32_t Pattern(int x, int y) {
-  return (x * 5 & 0x7F) | (x & 1 ? 0x80 : 0) | (y * 3 & 0x7F) << 8 | (y & 1 ? 0x8000 : 0) | 0x400000;
+  return (x * 5 & 0x7F) | (x & 1 ? 0x80 : 0) | (y * 3 & 0x7F) << 8 | (y & 1 ? 0x8000 : 0) |
+         0x400000;
 }
 
 // Wine makes every program per-monitor aware, whatever it declares (unless the desktop's
@@ -63,11 +65,13 @@ uint32_t Pattern(int x, int y) {
 TEST_F(ScaledScreen, ShippedProgram_Should_DeclarePerMonitorAwareness_WithFallBacks) {
   const std::string manifest = EmbeddedManifest();
   ASSERT_FALSE(manifest.empty()) << "no manifest in the program";
-  EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos) << manifest;
+  EXPECT_NE(manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos)
+      << manifest;
   EXPECT_NE(manifest.find(">true/pm</dpiAware>"), std::string::npos) << manifest;
 }
 
-TEST_F(ScaledScreen, PictureAt144Dpi_Should_ShowOnePicturePixelPerScreenPixel_AndDrawUnderThePointer) {
+TEST_F(ScaledScreen,
+       PictureAt144Dpi_Should_ShowOnePicturePixelPerScreenPixel_AndDrawUnderThePointer) {
   DesktopSetting density("LogPixels", 144);
   ASSERT_TRUE(density.Set());
   constexpr int kWidth = 240, kHeight = 160;
@@ -92,7 +96,8 @@ TEST_F(ScaledScreen, PictureAt144Dpi_Should_ShowOnePicturePixelPerScreenPixel_An
     for (int x = 0; x < kWidth; x += 7) {
       if (ClientPixel(picture, x, y) != Pattern(x, y) && wrong++ == 0) first = y * kWidth + x;
     }
-  EXPECT_EQ(wrong, 0) << "first wrong pixel at (" << first % kWidth << ", " << first / kWidth << ")";
+  EXPECT_EQ(wrong, 0) << "first wrong pixel at (" << first % kWidth << ", " << first / kWidth
+                      << ")";
 
   // A drag from (20, 40) to (220, 40) in picture pixels: red on that row, the pattern above it.
   Drag(picture, {20, 40}, {220, 40});

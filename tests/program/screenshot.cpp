@@ -28,12 +28,10 @@ void PutPictureOnClipboard(int width, int height) {
   const struct {
     RECT r;
     COLORREF c;
-  } blocks[] = {{{30, 40, 250, 200}, RGB(255, 255, 255)},
-                {{30, 40, 250, 60}, RGB(60, 90, 160)},
-                {{50, 80, 230, 95}, RGB(200, 200, 200)},
-                {{50, 105, 190, 120}, RGB(200, 200, 200)},
-                {{290, 60, 470, 180}, RGB(250, 240, 200)},
-                {{310, 80, 450, 160}, RGB(240, 180, 90)}};
+  } blocks[] = {
+      {{30, 40, 250, 200}, RGB(255, 255, 255)},  {{30, 40, 250, 60}, RGB(60, 90, 160)},
+      {{50, 80, 230, 95}, RGB(200, 200, 200)},   {{50, 105, 190, 120}, RGB(200, 200, 200)},
+      {{290, 60, 470, 180}, RGB(250, 240, 200)}, {{310, 80, 450, 160}, RGB(240, 180, 90)}};
   for (const auto& b : blocks) {
     HBRUSH brush = CreateSolidBrush(b.c);
     FillRect(dc, &b.r, brush);
@@ -55,7 +53,8 @@ int main(int argc, char** argv) {
   PutPictureOnClipboard(500, 230);
   Program program;
   HWND launcher = program.WaitWindow("TScrivletForm0", 30000);
-  if (!launcher || !PressButton(launcher, "クリップボード") || !PressButton(launcher, "G O")) return 1;
+  if (!launcher || !PressButton(launcher, "クリップボード") || !PressButton(launcher, "G O"))
+    return 1;
   HWND editor = program.WaitWindow("TScrivletForm1", 15000);
   if (!editor) return 1;
   Wait(800);
@@ -74,7 +73,8 @@ int main(int argc, char** argv) {
   EnumChildWindows(
       editor,
       [](HWND h, LPARAM lp) -> BOOL {
-        if (ClassOf(h) != "Edit" || !IsWindowVisible(h) || (GetWindowLongA(h, GWL_STYLE) & ES_READONLY))
+        if (ClassOf(h) != "Edit" || !IsWindowVisible(h) ||
+            (GetWindowLongA(h, GWL_STYLE) & ES_READONLY))
           return TRUE;
         *reinterpret_cast<HWND*>(lp) = h;
         return FALSE;
@@ -95,7 +95,8 @@ int main(int argc, char** argv) {
   const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   GetWindowRect(editor, &window);
   IntersectRect(&frame, &window, &screen);
-  std::printf("%ld %ld %ld %ld\n", frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top);
+  std::printf("%ld %ld %ld %ld\n", frame.left, frame.top, frame.right - frame.left,
+              frame.bottom - frame.top);
   std::fflush(stdout);
   WaitFor([&] { return GetFileAttributesA(argv[1]) != INVALID_FILE_ATTRIBUTES; }, 30000);
   return 0;

@@ -23,13 +23,17 @@ using testing_support::MakeJpeg;
 using testing_support::WriteFile;
 
 class Soak {
-public:
+ public:
   Soak(unsigned seed, DWORD seconds) : random_(seed), seconds_(seconds) {
     // Files the open dialog is given: good pictures and damaged ones.
-    auto pattern = [](int x, int y) { return static_cast<uint32_t>((x * 7) << 16 | (y * 3) << 8 | (x ^ y)); };
+    auto pattern = [](int x, int y) {
+      return static_cast<uint32_t>((x * 7) << 16 | (y * 3) << 8 | (x ^ y));
+    };
     const std::string bmp = MakeBmp24(300, 200, pattern), jpeg = MakeJpeg(320, 240, pattern);
-    for (auto [name, bytes] : {std::pair{"good.bmp", bmp}, {"good.jpg", jpeg},
-                               {"cut.bmp", bmp.substr(0, 900)}, {"cut.jpg", jpeg.substr(0, 600)}}) {
+    for (auto [name, bytes] : {std::pair{"good.bmp", bmp},
+                               {"good.jpg", jpeg},
+                               {"cut.bmp", bmp.substr(0, 900)},
+                               {"cut.jpg", jpeg.substr(0, 600)}}) {
       WriteFile(dir_.File(name), bytes);
       openable_.push_back(dir_.File(name));
     }
@@ -48,8 +52,8 @@ public:
       AnswerEverything();
       if (trace_) {
         const auto counts = testing_support::CountGuiObjects(program_.Process());
-        std::printf("%5lu %-20s %.1f MB, GDI %ld, USER %ld\n", operations_, last_, program_.ResidentBytes() / 1e6,
-                    counts.gdi, counts.user);
+        std::printf("%5lu %-20s %.1f MB, GDI %ld, USER %ld\n", operations_, last_,
+                    program_.ResidentBytes() / 1e6, counts.gdi, counts.user);
       }
       if (failure_) return Fail(failure_);
       if (!program_.Running()) {
@@ -64,28 +68,34 @@ public:
     }
     const size_t end = Resident();
     last = Objects();
-    std::printf("soak: %lu operations, %lu boxes answered, %lu saves, resident %.1f MB after %lu s, "
-                "%.1f MB at the end (%lu s)\n",
-                operations_, boxes_, saves_, baseline / 1e6, baselineAt / 1000, end / 1e6, seconds_);
-    std::printf("soak: GDI objects %ld after %lu s, %ld at the end; USER objects %ld, %ld (%s); %ld file dialogs "
-                "since\n", first.gdi, baselineAt / 1000, last.gdi, first.user, last.user, last.how,
-                fileDialogs_ - baselineFileDialogs);
+    std::printf(
+        "soak: %lu operations, %lu boxes answered, %lu saves, resident %.1f MB after %lu s, "
+        "%.1f MB at the end (%lu s)\n",
+        operations_, boxes_, saves_, baseline / 1e6, baselineAt / 1000, end / 1e6, seconds_);
+    std::printf(
+        "soak: GDI objects %ld after %lu s, %ld at the end; USER objects %ld, %ld (%s); %ld file "
+        "dialogs "
+        "since\n",
+        first.gdi, baselineAt / 1000, last.gdi, first.user, last.user, last.how,
+        fileDialogs_ - baselineFileDialogs);
     if (!baseline || !end) return Fail("resident memory could not be read");
     if (first.gdi < 0 || first.user < 0 || last.gdi < 0 || last.user < 0)
       return Fail("GDI and USER objects could not be counted");
     // Under Wine the USER figure is the session's, and Wine's file dialog keeps one USER object
     // each time it opens (measured: the same with our preview pane left out, no window of ours
     // left): those are allowed, as are a few that come and go with the system's own windows.
-    const long allowed = 4 + (std::strcmp(last.how, "GetGuiResources") ? fileDialogs_ - baselineFileDialogs : 0);
+    const long allowed =
+        4 + (std::strcmp(last.how, "GetGuiResources") ? fileDialogs_ - baselineFileDialogs : 0);
     if (seconds_ >= 180 && last.gdi > first.gdi) return Fail("GDI objects grew");
     if (seconds_ >= 180 && last.user > first.user + allowed) return Fail("USER objects grew");
     // In a short run the largest picture met so far still moves the figure by megabytes: the
     // rule holds for runs of three minutes and more, after their first minute.
-    if (seconds_ >= 180 && end > baseline + baseline / 10) return Fail("resident memory grew by more than 10%");
+    if (seconds_ >= 180 && end > baseline + baseline / 10)
+      return Fail("resident memory grew by more than 10%");
     return CloseWithEachAnswer();
   }
 
-private:
+ private:
   int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }
   int Fail(const char* why) {
     std::printf("soak FAILED after %lu operations (last: %s): %s\n", operations_, last_, why);
@@ -98,10 +108,12 @@ private:
       AnswerEverything();
       if (IsWindowVisible(program_.editor)) return;
       if (program_.launcher && IsWindowVisible(program_.launcher)) {
-        static const char* const kModes[] = {"スクリーン全体", "アクティブウィンドウ", "クリップボード", "エディタの起動のみ"};
+        static const char* const kModes[] = {"スクリーン全体", "アクティブウィンドウ",
+                                             "クリップボード", "エディタの起動のみ"};
         PressButton(program_.launcher, kModes[Pick(4)]);
         PressButton(program_.launcher, "G O");
-        WaitFor([&] { return IsWindowVisible(program_.editor) || program_.Window("#32770"); }, 5000);
+        WaitFor([&] { return IsWindowVisible(program_.editor) || program_.Window("#32770"); },
+                5000);
       }
     }
   }
@@ -122,7 +134,8 @@ private:
     }
     // Each density once (its fonts and glyphs), a preview shown, and a label in each of the font
     // sizes the run chooses from, which fills the canvases' font caches to their bound.
-    for (WORD dpi : {120, 144, 192, 96}) PostMessageA(editor, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), 0);
+    for (WORD dpi : {120, 144, 192, 96})
+      PostMessageA(editor, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), 0);
     Wait(1000);
     PreviewInOpenDialog();
     AnswerEverything();
@@ -158,7 +171,8 @@ private:
   // back to the launcher with Ctrl+R and a new capture, which always leaves the work unsaved.
   void MakeUnsaved() {
     Keys(program_.editor, {VK_CONTROL, 'R'});
-    if (!WaitFor([&] { return program_.launcher && IsWindowVisible(program_.launcher); }, 5000)) return;
+    if (!WaitFor([&] { return program_.launcher && IsWindowVisible(program_.launcher); }, 5000))
+      return;
     PressButton(program_.launcher, "エディタの起動のみ");
     PressButton(program_.launcher, "G O");
     WaitFor([&] { return IsWindowVisible(program_.editor); }, 8000);
@@ -174,7 +188,11 @@ private:
   // A child of the editor of that class, chosen at random among the visible ones.
   HWND AnyChild(const char* className, bool writableOnly = false) {
     std::vector<HWND> found;
-    struct Ctx { const char* cls; bool writable; std::vector<HWND>* out; } ctx{className, writableOnly, &found};
+    struct Ctx {
+      const char* cls;
+      bool writable;
+      std::vector<HWND>* out;
+    } ctx{className, writableOnly, &found};
     EnumChildWindows(
         program_.editor,
         [](HWND h, LPARAM lp) -> BOOL {
@@ -198,7 +216,8 @@ private:
     HWND editor = program_.editor;
     if (GetForegroundWindow() != editor) Foreground(editor);
     switch (Pick(19)) {
-      case 0: case 1: {
+      case 0:
+      case 1: {
         last_ = "tool bar";
         HWND bar = Child(editor, "ToolbarWindow32");
         const POINT p = AnyPoint(bar);
@@ -206,15 +225,26 @@ private:
         Click(bar, p.x, p.y);
         break;
       }
-      case 2: last_ = "palette"; ClickIn(Child(editor, "QtkColorGrid")); break;
-      case 3: case 4: last_ = "picture click"; ClickIn(Picture()); break;
-      case 5: case 6: {
+      case 2:
+        last_ = "palette";
+        ClickIn(Child(editor, "QtkColorGrid"));
+        break;
+      case 3:
+      case 4:
+        last_ = "picture click";
+        ClickIn(Picture());
+        break;
+      case 5:
+      case 6: {
         last_ = "picture drag";
         HWND p = Picture();
         if (p) Drag(p, AnyPoint(p), AnyPoint(p));
         break;
       }
-      case 7: last_ = "picture right click"; ClickIn(Picture(), true); break;
+      case 7:
+        last_ = "picture right click";
+        ClickIn(Picture(), true);
+        break;
       case 8: {
         last_ = "text entry";
         HWND entry = AnyChild("Edit", true);
@@ -225,26 +255,42 @@ private:
         PressButton(editor, "確　定");
         break;
       }
-      case 9: last_ = "Delete"; Keys(editor, {VK_DELETE}); break;
+      case 9:
+        last_ = "Delete";
+        Keys(editor, {VK_DELETE});
+        break;
       case 10: {
         // Undo and redo among them, often: steps of every kind taken back and made again.
         static const WORD kShortcuts[] = {'N', 'O', 'S', 'V', 'P', 'R', 'Z', 'Z', 'Y'};
         const WORD key = kShortcuts[Pick(9)];
         last_ = "Ctrl+key";
-        if (key == 'V' && Pick(2)) ClipboardBitmap(200 + Pick(300), 150 + Pick(200), RGB(Pick(256), 80, 160));
+        if (key == 'V' && Pick(2))
+          ClipboardBitmap(200 + Pick(300), 150 + Pick(200), RGB(Pick(256), 80, 160));
         Keys(editor, {VK_CONTROL, key});
         break;
       }
-      case 11: last_ = "Print Screen"; Keys(editor, {VK_SNAPSHOT}); break;
+      case 11:
+        last_ = "Print Screen";
+        Keys(editor, {VK_SNAPSHOT});
+        break;
       case 12:
         last_ = "close, kept";
         MakeUnsaved();
         closing_ = true;
         Keys(editor, {VK_MENU, VK_F4});
         break;
-      case 13: last_ = "other control"; ClickIn(AnyChild("Button")); break;
-      case 14: last_ = "spin"; ClickIn(Child(editor, "msctls_updown32")); break;
-      case 16: last_ = "font"; ChooseAnyFontSize(); break;
+      case 13:
+        last_ = "other control";
+        ClickIn(AnyChild("Button"));
+        break;
+      case 14:
+        last_ = "spin";
+        ClickIn(Child(editor, "msctls_updown32"));
+        break;
+      case 16:
+        last_ = "font";
+        ChooseAnyFontSize();
+        break;
       case 17: {
         // A move to a screen of another density, as the system tells it (no suggested rectangle).
         static const WORD kDensities[] = {96, 120, 144, 192};
@@ -254,8 +300,14 @@ private:
         Wait(300);
         break;
       }
-      case 18: last_ = "preview"; PreviewInOpenDialog(); break;
-      default: last_ = "move"; ClickIn(Child(editor, "msctls_statusbar32")); break;
+      case 18:
+        last_ = "preview";
+        PreviewInOpenDialog();
+        break;
+      default:
+        last_ = "move";
+        ClickIn(Child(editor, "msctls_statusbar32"));
+        break;
     }
     Wait(30);
   }
@@ -270,7 +322,8 @@ private:
     if (!sizes) return;
     const LRESULT count = SendMessageA(sizes, CB_GETCOUNT, 0, 0);
     if (count > 0) SendMessageA(sizes, CB_SETCURSEL, std::min<LRESULT>(index, count - 1), 0);
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(0x472, CBN_SELCHANGE), reinterpret_cast<LPARAM>(sizes));
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(0x472, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(sizes));
     if (HWND ok = GetDlgItem(dialog, IDOK)) ClickUntilGone(dialog, ok);
   }
   // A label placed as a user does: the text tool from the picture's menu, a point, words, "確　定".
@@ -289,7 +342,8 @@ private:
     }
     AnswerEverything();
   }
-  // The open dialog with a picture chosen in its list, so that its preview shows it, then cancelled.
+  // The open dialog with a picture chosen in its list, so that its preview shows it, then
+  // cancelled.
   void PreviewInOpenDialog() {
     Keys(program_.editor, {VK_CONTROL, 'O'});
     HWND dialog = WaitFileDialog(program_, 3000);
@@ -319,7 +373,8 @@ private:
       }
       const Box box = WaitBox(program_, 1000);
       if (!box.hwnd) continue;
-      if (trace_) std::printf("      box \"%s\": %s\n", box.title.c_str(), box.text.substr(0, 60).c_str());
+      if (trace_)
+        std::printf("      box \"%s\": %s\n", box.title.c_str(), box.text.substr(0, 60).c_str());
       if (box.title == "確認") {
         // "はい" for a picture without a name meets a cancelled save dialog; with a name it would
         // save and end the program.
@@ -332,13 +387,15 @@ private:
           if (HWND dialog = WaitFileDialog(program_, 8000)) {
             ++fileDialogs_;
             CancelDialog(dialog);
-          }
-          else failure_ = "はい brought no save dialog";
+          } else
+            failure_ = "はい brought no save dialog";
         }
         continue;
       }
-      if (GetDlgItem(h, IDCANCEL) && (closing_ || Pick(10) < 7 || !GetDlgItem(h, IDOK))) Answer(box, IDCANCEL);
-      else if (!Answer(box, IDOK)) Keys(h, {VK_ESCAPE});
+      if (GetDlgItem(h, IDCANCEL) && (closing_ || Pick(10) < 7 || !GetDlgItem(h, IDOK)))
+        Answer(box, IDCANCEL);
+      else if (!Answer(box, IDOK))
+        Keys(h, {VK_ESCAPE});
     }
     closing_ = false;
   }
@@ -346,7 +403,9 @@ private:
   void AnswerFileDialog(HWND dialog) {
     ++fileDialogs_;
     const bool saving = Text(dialog).find("保存") != std::string::npos;
-    if (trace_) std::printf("      file dialog \"%s\"%s\n", Text(dialog).c_str(), closing_ ? ", closing" : "");
+    if (trace_)
+      std::printf("      file dialog \"%s\"%s\n", Text(dialog).c_str(),
+                  closing_ ? ", closing" : "");
     if (closing_ || Pick(2)) {
       CancelDialog(dialog);
     } else if (saving) {
@@ -374,11 +433,13 @@ private:
         box = WaitBox(program_, 3000);
       }
       if (!box.hwnd || box.title != "確認") {
-        std::printf("soak: instead of the question: \"%s\" %s\n", box.title.c_str(), box.text.c_str());
+        std::printf("soak: instead of the question: \"%s\" %s\n", box.title.c_str(),
+                    box.text.c_str());
         EnumWindows(
             [](HWND h, LPARAM) -> BOOL {
               if (IsWindowVisible(h))
-                std::printf("soak:   window %s \"%s\" enabled %d\n", ClassOf(h).c_str(), Text(h).c_str(), IsWindowEnabled(h));
+                std::printf("soak:   window %s \"%s\" enabled %d\n", ClassOf(h).c_str(),
+                            Text(h).c_str(), IsWindowEnabled(h));
               return TRUE;
             },
             0);
@@ -386,9 +447,11 @@ private:
         return Fail("the close did not ask");
       }
       Answer(box, answer);
-      if (answer == IDCANCEL && !program_.Running()) return Fail("the close was cancelled, yet the program ended");
+      if (answer == IDCANCEL && !program_.Running())
+        return Fail("the close was cancelled, yet the program ended");
     }
-    if (program_.WaitEnd(10000) != 0) return Fail("the close answered with no did not end the program");
+    if (program_.WaitEnd(10000) != 0)
+      return Fail("the close answered with no did not end the program");
     std::printf("soak: passed\n");
     return 0;
   }
@@ -404,7 +467,7 @@ private:
   bool closing_ = false;
   const char* failure_ = nullptr;
 
-public:
+ public:
   bool trace_ = false;  // memory and objects after every operation
 };
 

@@ -5,7 +5,7 @@ namespace quillora::program {
 namespace {
 
 class UndoRoad : public ProgramTest {
-protected:
+ protected:
   uint32_t At(int x, int y) { return ClientPixel(picture, x, y); }
   bool Shows(int x, int y, const std::function<bool(uint32_t)>& is) {
     return WaitFor([&] { return is(At(x, y)); }, 3000);
@@ -41,11 +41,13 @@ TEST_F(UndoRoad, DeleteAndOpen_Should_ComeBackWithCtrlZ) {
 
   // Another picture opened, then taken back: the former picture with its line and caption.
   const std::string path = dir.File("blue.bmp");
-  testing_support::WriteFile(path, testing_support::MakeBmp24(40, 30, [](int, int) { return 0xFF0000u; }));
+  testing_support::WriteFile(
+      path, testing_support::MakeBmp24(40, 30, [](int, int) { return 0xFF0000u; }));
   OpenThroughDialog(path);
   ASSERT_TRUE(WaitFor([&] { return Caption() == "　Quillora　　blue.bmp"; }, 5000)) << Caption();
   Keys(editor, {VK_CONTROL, 'Z'});
-  EXPECT_TRUE(WaitFor([&] { return Caption() == "　Quillora　　『 画像作成 』"; }, 5000)) << Caption();
+  EXPECT_TRUE(WaitFor([&] { return Caption() == "　Quillora　　『 画像作成 』"; }, 5000))
+      << Caption();
   EXPECT_TRUE(Shows(110, 70, IsRed)) << std::hex << At(110, 70);
   EXPECT_TRUE(Shows(450, 200, kWhite)) << "the blank picture at its own size";
 }

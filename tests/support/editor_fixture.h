@@ -28,7 +28,7 @@ void FailOnMessageBox();
 
 // Records every message box and answers with `answer` (IDOK unless set).
 class BoxRecorder {
-public:
+ public:
   BoxRecorder();
   ~BoxRecorder();
   std::vector<ShownBox> boxes;
@@ -40,18 +40,18 @@ uint32_t PixelAt(const qtk::Bitmap& bitmap, int x, int y);
 
 // Another thread holds the clipboard open for the object's lifetime, as another program may.
 class ClipboardHeldElsewhere {
-public:
+ public:
   ClipboardHeldElsewhere();
   ~ClipboardHeldElsewhere();
 
-private:
+ private:
   std::atomic<bool> held_{false}, done_{false};
   std::thread holder_;
 };
 
 // An editor created as the program creates it, hidden, with its close hooks recorded.
 class EditorTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override;
   void TearDown() override;
   void CreateEditor(const std::string& commandLineFile = "");
@@ -69,7 +69,7 @@ protected:
 
 // The editor shown and in front, with the colour and font dialogs failing the test when opened.
 class ShownEditorTest : public EditorTest {
-protected:
+ protected:
   void SetUp() override;
   void TearDown() override;
 };

@@ -7,13 +7,13 @@ namespace quillora::testing_support {
 
 // A fresh folder under the Windows temporary folder, removed with its files at the end.
 class TempDir {
-public:
+ public:
   explicit TempDir(const std::string& subfolder = "");
   ~TempDir();
   const std::string& Path() const { return path_; }
   std::string File(const std::string& name) const { return path_ + "\\" + name; }
 
-private:
+ private:
   std::string path_;
 };
 

@@ -12,8 +12,8 @@ ULONG_PTR PebOf(HANDLE process) {
     ULONG_PTR peb, affinity, priority, id, parent;
   } basic{};
   using Query = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
-  auto query = reinterpret_cast<Query>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+  auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
   if (!query || query(process, 0, &basic, sizeof basic, nullptr) != 0) return 0;
   return basic.peb;
 }
@@ -30,12 +30,15 @@ long GdiTableEntries(HANDLE process) {
   static_assert(sizeof(Entry) == 24);
   const ULONG_PTR peb = PebOf(process);
   ULONG_PTR table = 0;
-  if (!peb || !ReadProcessMemory(process, reinterpret_cast<void*>(peb + kTableOffset), &table, sizeof table, nullptr) ||
+  if (!peb ||
+      !ReadProcessMemory(process, reinterpret_cast<void*>(peb + kTableOffset), &table, sizeof table,
+                         nullptr) ||
       !table)
     return -1;
   std::vector<Entry> entries(0x10000);
   SIZE_T read = 0;
-  ReadProcessMemory(process, reinterpret_cast<void*>(table), entries.data(), entries.size() * sizeof(Entry), &read);
+  ReadProcessMemory(process, reinterpret_cast<void*>(table), entries.data(),
+                    entries.size() * sizeof(Entry), &read);
   if (read < sizeof(Entry)) return -1;
   // Windows shares one table among processes and names each entry's owner; Wine keeps one table a
   // process and leaves the owner zero.

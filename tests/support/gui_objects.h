@@ -5,7 +5,7 @@
 namespace quillora::testing_support {
 
 struct GuiObjects {
-  long gdi = -1;   // -1: could not be read
+  long gdi = -1;  // -1: could not be read
   long user = -1;
   const char* how = "";  // which way the figures were read
 };

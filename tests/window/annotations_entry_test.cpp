@@ -163,7 +163,8 @@ TEST_F(AnnotTextLoad, AdjustTextPanel_Should_FitRowToEntryField) {
   // The row's fit: its lowest child and the one-pixel margin it has above its children.
   auto fit = [&] {
     return std::max({editor->InsText.Bounds().bottom, editor->FName.Bounds().bottom,
-                     editor->TextOKButton.Bounds().bottom}) + 1;
+                     editor->TextOKButton.Bounds().bottom}) +
+           1;
   };
   const int initial = editor->Panel2.Height();
   editor->InsText.SetFont(BigItalic());
@@ -177,7 +178,7 @@ TEST_F(AnnotTextLoad, AdjustTextPanel_Should_FitRowToEntryField) {
 }
 
 class AnnotTextPoint : public PictureTest {
-protected:
+ protected:
   void SetUp() override {
     PictureTest::SetUp();
     editor->Show();
@@ -239,7 +240,8 @@ TEST_F(AnnotTextPoint, Marker_Should_BeFourWide_AndGoAwayWhole_AtAnyDensity) {
     EXPECT_EQ(Screen(40 - half - 1, 55), kWhite) << "the marker is 4 wide";
     EXPECT_EQ(Screen(40 + half, 55), kWhite);
     Press(100, 100);
-    for (int x = 40 - 2 * half; x <= 40 + 2 * half; ++x) EXPECT_EQ(Screen(x, 55), kWhite) << "x=" << x;
+    for (int x = 40 - 2 * half; x <= 40 + 2 * half; ++x)
+      EXPECT_EQ(Screen(x, 55), kWhite) << "x=" << x;
     Release(100, 100);
     Press(10, 150);  // the marker at (100, 100) away too, before the next round
   }

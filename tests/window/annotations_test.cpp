@@ -197,7 +197,7 @@ TEST_F(AnnotLineClip, DrawArrowHead_Should_DrawNothing_When_TipFarOutside) {
 }
 
 class AnnotLineHit : public PictureTest {
-protected:
+ protected:
   void SetUp() override {
     PictureTest::SetUp();
     Tool(TScrivletForm1::kSelect1);

@@ -203,8 +203,12 @@ TEST_F(AnnotTextHit, Press_Should_HitOnePixelPastCells_AndNotTwo) {
     bool hit;
   };
   const Probe probes[] = {
-      {50, 60, true},           {50 + s.cx, 60 + s.cy, true},      {51 + s.cx, 60 + s.cy, false},
-      {50 + s.cx, 61 + s.cy, false}, {49, 60, false},              {50, 59, false},
+      {50, 60, true},
+      {50 + s.cx, 60 + s.cy, true},
+      {51 + s.cx, 60 + s.cy, false},
+      {50 + s.cx, 61 + s.cy, false},
+      {49, 60, false},
+      {50, 59, false},
       {50 + s.cx / 2, 60 + s.cy / 2, true},
   };
   for (const Probe& p : probes) {

@@ -19,7 +19,7 @@ const char* const kValue = "PrintScreenKeyForSnippingEnabled";
 
 // Sets the setting for the test and puts back what was there.
 class SnippingSetting {
-public:
+ public:
   SnippingSetting() {
     DWORD value = 0, size = sizeof(value), type = 0;
     if (RegGetValueA(HKEY_CURRENT_USER, kKeyboard, kValue, RRF_RT_REG_DWORD, &type, &value,
@@ -27,13 +27,15 @@ public:
       saved_ = value;
   }
   ~SnippingSetting() {
-    if (saved_) Set(*saved_);
-    else Remove();
+    if (saved_)
+      Set(*saved_);
+    else
+      Remove();
   }
   void Set(DWORD value) {
-    ASSERT_EQ(RegSetKeyValueA(HKEY_CURRENT_USER, kKeyboard, kValue, REG_DWORD, &value,
-                              sizeof(value)),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegSetKeyValueA(HKEY_CURRENT_USER, kKeyboard, kValue, REG_DWORD, &value, sizeof(value)),
+        ERROR_SUCCESS);
   }
   void SetText(const char* text) {
     RegSetKeyValueA(HKEY_CURRENT_USER, kKeyboard, kValue, REG_SZ, text,
@@ -41,12 +43,12 @@ public:
   }
   void Remove() { RegDeleteKeyValueA(HKEY_CURRENT_USER, kKeyboard, kValue); }
 
-private:
+ private:
   std::optional<DWORD> saved_;
 };
 
 class CaptureSnipping : public EditorTest {
-protected:
+ protected:
   void SetUp() override {
     CreateEditor();
     CreateLauncher();
@@ -101,8 +103,10 @@ TEST_F(CaptureSnipping, WholeScreen_Should_SendNoKeyAndCopyTheScreen_When_Settin
 
 TEST_F(CaptureSnipping, WholeScreen_Should_SendOneKey_When_SettingIsZeroOrAbsent) {
   for (bool absent : {false, true}) {
-    if (absent) setting.Remove();
-    else setting.Set(0);
+    if (absent)
+      setting.Remove();
+    else
+      setting.Set(0);
     keys.clear();
     Capture(0);
     ASSERT_EQ(keys.size(), 1u) << "absent " << absent;
@@ -133,7 +137,8 @@ TEST_F(CaptureSnipping, FailedCopy_Should_BringLauncherBack_When_ClipboardIsHeld
 TEST_F(CaptureSnipping, ActiveWindow_Should_CopyForegroundWindowRectangle_When_SettingIsOne) {
   setting.Set(1);
   qtk::RegisterWindowClass("QuilloraSnipProbe", 0, nullptr, GetSysColorBrush(COLOR_WINDOW));
-  // Owned, as a dialog is: a window manager keeps its size (a main window it may fill the screen with).
+  // Owned, as a dialog is: a window manager keeps its size (a main window it may fill the screen
+  // with).
   HWND owner = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                GetModuleHandleA(nullptr), nullptr);
   HWND probe = CreateWindowExA(WS_EX_TOPMOST, "QuilloraSnipProbe", "", WS_POPUP | WS_VISIBLE, 40,

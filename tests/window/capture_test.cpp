@@ -52,7 +52,7 @@ void PutTextOnClipboard() {
 }
 
 class CaptureTest : public EditorTest {
-protected:
+ protected:
   void SetUp() override {
     CreateEditor();
     CreateLauncher();
@@ -116,14 +116,16 @@ TEST_F(CaptureTest, Launcher_Should_HaveItsLayout) {
   EXPECT_EQ(launcher->Font().height, -12);
 
   EXPECT_EQ(launcher->ModeSelect.Text(), "取込モード");
-  const char* items[] = {"スクリーン全体", "アクティブウィンドウ", "クリップボード", "エディタの起動のみ"};
+  const char* items[] = {"スクリーン全体", "アクティブウィンドウ", "クリップボード",
+                         "エディタの起動のみ"};
   for (int i = 0; i < 4; ++i) {
     char text[64] = {};
     GetWindowTextA(launcher->ModeSelect.ItemHandle(i), text, sizeof text);
     EXPECT_STREQ(text, items[i]);
   }
   EXPECT_EQ(launcher->ModeSelect.ItemIndex(), 0);
-  RECT modes = launcher->ModeSelect.Bounds(), go = launcher->ScreenCap.Bounds(), ng = launcher->NG.Bounds();
+  RECT modes = launcher->ModeSelect.Bounds(), go = launcher->ScreenCap.Bounds(),
+       ng = launcher->NG.Bounds();
   EXPECT_EQ(modes.left, 16);
   EXPECT_EQ(modes.top, 8);
   EXPECT_EQ(modes.right - modes.left, 135);
@@ -320,7 +322,6 @@ TEST_F(CaptureTest, NG_Should_CloseLauncherWithoutAsking) {
   EXPECT_FALSE(launcher->Visible());
   EXPECT_TRUE(boxes.boxes.empty());
 }
-
 
 class CaptureTray : public CaptureTest {};
 

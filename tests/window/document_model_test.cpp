@@ -90,7 +90,7 @@ constexpr size_t kBudget = 3 * 40 * 40 * 3;
 
 // One seeded run: the first document the user sees is the history's floor.
 class HistoryModel {
-public:
+ public:
   explicit HistoryModel(unsigned seed) : rng(seed), d(kBudget) {
     Open("C:\\start.bmp");
     d.ForgetHistory();
@@ -100,7 +100,7 @@ public:
   void Act();
   void Check();
 
-private:
+ private:
   int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); }
   // A picture of its own size and colour, so that any two states differ.
   void Fresh(qtk::Bitmap& b) { Picture(b, 8 + Pick(33), 8 + Pick(33), 0x010101u * ++colours); }

@@ -15,9 +15,9 @@
 #include "editor/glyphs.h"
 #include "launcher/launcher.h"
 #include "support/editor_fixture.h"
-#include "window/picture_driver.h"
 #include "toolkit/controls.h"
 #include "toolkit/logic/dpi_scale.h"
+#include "window/picture_driver.h"
 
 namespace quillora::testing_support {
 namespace {
@@ -25,8 +25,8 @@ namespace {
 struct Placed {
   const char* name;
   HWND hwnd;
-  RECT at96;      // x, y, width, height in the parent's client area; height < 0: not compared
-  bool hasText;   // its caption must fit its client width
+  RECT at96;     // x, y, width, height in the parent's client area; height < 0: not compared
+  bool hasText;  // its caption must fit its client width
 };
 
 // Where an edit's caption puts ink, in its client area: the caption drawn with the edit's font at
@@ -51,8 +51,9 @@ RECT InkedText(HWND edit) {
   const auto* px = static_cast<const uint32_t*>(bits);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x)
-      if ((px[y * w + x] & 0xFFFFFF) != 0xFFFFFF) ink = {std::min<LONG>(ink.left, x), std::min<LONG>(ink.top, y),
-                                                        std::max<LONG>(ink.right, x + 1), std::max<LONG>(ink.bottom, y + 1)};
+      if ((px[y * w + x] & 0xFFFFFF) != 0xFFFFFF)
+        ink = {std::min<LONG>(ink.left, x), std::min<LONG>(ink.top, y),
+               std::max<LONG>(ink.right, x + 1), std::max<LONG>(ink.bottom, y + 1)};
   SelectObject(dc, oldFont);
   SelectObject(dc, oldBitmap);
   DeleteObject(bitmap);
@@ -144,11 +145,14 @@ TEST_F(DpiLayout, EveryControl_Should_ScaleWithTheScreenAndKeepItsTextWhole) {
       SCOPED_TRACE(p.name);
       const RECT got = InParent(p.hwnd);
       const LONG want[4] = {qtk::ScaleToDpi(p.at96.left, dpi), qtk::ScaleToDpi(p.at96.top, dpi),
-                            qtk::ScaleToDpi(p.at96.right, dpi), qtk::ScaleToDpi(p.at96.bottom, dpi)};
+                            qtk::ScaleToDpi(p.at96.right, dpi),
+                            qtk::ScaleToDpi(p.at96.bottom, dpi)};
       const LONG have[4] = {got.left, got.top, got.right, got.bottom};
       for (int i = 0; i < (p.at96.bottom < 0 ? 3 : 4); ++i) {
-        if (dpi == 96) EXPECT_EQ(have[i], want[i]) << "edge " << i;
-        else EXPECT_LE(std::labs(have[i] - want[i]), 1) << "edge " << i << " want " << want[i];
+        if (dpi == 96)
+          EXPECT_EQ(have[i], want[i]) << "edge " << i;
+        else
+          EXPECT_LE(std::labs(have[i] - want[i]), 1) << "edge " << i << " want " << want[i];
       }
       if (!p.hasText) continue;
       RECT client{};
@@ -164,8 +168,8 @@ TEST_F(DpiLayout, EveryControl_Should_ScaleWithTheScreenAndKeepItsTextWhole) {
     }
     // The glyphs are drawn at their scaled size; the status bar's first panel is scaled too.
     SIZE glyph{};
-    HIMAGELIST images = reinterpret_cast<HIMAGELIST>(
-        SendMessageA(e.ToolBar1.Handle(), TB_GETIMAGELIST, 0, 0));
+    HIMAGELIST images =
+        reinterpret_cast<HIMAGELIST>(SendMessageA(e.ToolBar1.Handle(), TB_GETIMAGELIST, 0, 0));
     int gw = 0, gh = 0;
     ImageList_GetIconSize(images, &gw, &gh);
     glyph = {gw, gh};
@@ -221,7 +225,8 @@ TEST_F(DpiMove, DpiChanged_Should_TakeSuggestedRectangle_AndKeepDocumentSelectio
     Pump();
     RECT at{};
     GetWindowRect(editor->Handle(), &at);
-    EXPECT_TRUE(EqualRect(&at, &suggested)) << at.left << "," << at.top << " " << at.right << "," << at.bottom;
+    EXPECT_TRUE(EqualRect(&at, &suggested))
+        << at.left << "," << at.top << " " << at.right << "," << at.bottom;
     EXPECT_EQ(editor->FormDpi(), dpi);
     EXPECT_EQ(editor->doc.Lines().size(), 1u);
     EXPECT_EQ(editor->doc.SelectedLine(), selected);

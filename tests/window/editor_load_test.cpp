@@ -9,8 +9,8 @@
 #include <psapi.h>
 
 #include "support/editor_fixture.h"
-#include "window/picture_driver.h"
 #include "toolkit/platform.h"
+#include "window/picture_driver.h"
 
 namespace quillora::testing_support {
 namespace {
@@ -68,7 +68,7 @@ TEST_F(EditorStart, Create_Should_CentreWindowOnScreen) {
 }
 
 class EditorLoad : public EditorTest {
-protected:
+ protected:
   void SetUp() override { CreateEditor(); }
 };
 
@@ -206,8 +206,8 @@ TEST_F(EditorLoad, LoadPicture_Should_ClearAllAttributes_When_FileIsReadOnly) {
   std::string ro = dir.File("ro.bmp"), plain = dir.File("plain.bmp");
   WriteFile(ro, MakeBmp24(3, 3, Checker));
   WriteFile(plain, MakeBmp24(3, 3, Checker));
-  SetFileAttributesA(ro.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                                     FILE_ATTRIBUTE_ARCHIVE);
+  SetFileAttributesA(ro.c_str(),
+                     FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
   SetFileAttributesA(plain.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
   DWORD plainBefore = GetFileAttributesA(plain.c_str());
   editor->LoadPicture(ro);
@@ -327,7 +327,8 @@ TEST_F(EditorLoad, Compose_Should_EqualBase_When_NoAnnotations) {
 // A placeable metafile: bounding box 0,0 - right,bottom at 96 units per inch, then a METAHEADER
 // whose size field says `declaredWords`, one red rectangle (solid or cross-hatched) over the whole
 // box and the end record.
-std::string PlaceableWmf(int16_t right, int16_t bottom, int32_t declaredWords, bool hatched = false) {
+std::string PlaceableWmf(int16_t right, int16_t bottom, int32_t declaredWords,
+                         bool hatched = false) {
   std::string d;
   auto w16 = [&d](int v) {
     d += static_cast<char>(v & 0xFF);
@@ -343,12 +344,13 @@ std::string PlaceableWmf(int16_t right, int16_t bottom, int32_t declaredWords, b
   w32(0);
   w16(0);  // checksum, unchecked
   const std::vector<std::vector<int>> records = {
-      {0x020B, 0, 0},                // SETWINDOWORG y, x
-      {0x020C, bottom, right},       // SETWINDOWEXT y, x
-      {0x02FC, hatched ? BS_HATCHED : BS_SOLID, 0x00FF, 0, HS_DIAGCROSS},  // CREATEBRUSHINDIRECT red
-      {0x012D, 0},                   // SELECTOBJECT 0
-      {0x041B, bottom, right, 0, 0}, // RECTANGLE
-      {0x0000},                      // EOF
+      {0x020B, 0, 0},           // SETWINDOWORG y, x
+      {0x020C, bottom, right},  // SETWINDOWEXT y, x
+      {0x02FC, hatched ? BS_HATCHED : BS_SOLID, 0x00FF, 0,
+       HS_DIAGCROSS},                 // CREATEBRUSHINDIRECT red
+      {0x012D, 0},                    // SELECTOBJECT 0
+      {0x041B, bottom, right, 0, 0},  // RECTANGLE
+      {0x0000},                       // EOF
   };
   size_t words = 9;
   for (const auto& r : records) words += 2 + r.size();

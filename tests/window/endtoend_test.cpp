@@ -47,13 +47,16 @@ bool PumpUntil(const std::function<bool()>& done, DWORD ms) {
   return true;
 }
 
-SIZE VirtualScreen() { return {GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)}; }
+SIZE VirtualScreen() {
+  return {GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
 
 // A plain visible window of known size, put in the foreground.
 class ForegroundWindow {
-public:
+ public:
   ForegroundWindow() {
-    // Owned, as a dialog is: a window manager keeps its size (a main window it may fill the screen with).
+    // Owned, as a dialog is: a window manager keeps its size (a main window it may fill the screen
+    // with).
     owner_ = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                              GetModuleHandleA(nullptr), nullptr);
     hwnd_ = CreateWindowExA(0, "STATIC", "front", WS_POPUP | WS_VISIBLE, 100, 80, 210, 130, owner_,
@@ -66,7 +69,7 @@ public:
   }
   HWND get() const { return hwnd_; }
 
-private:
+ private:
   HWND owner_, hwnd_;
 };
 
@@ -124,7 +127,7 @@ TEST(PrintScreenStandInTest, OtherKeys_Should_CopyNothing) {
 
 // A launcher and an editor as the program makes them, with the real clock and keyboard.
 class CaptureReal : public EditorTest {
-protected:
+ protected:
   void SetUp() override {
     CreateEditor();
     CreateLauncher();
@@ -172,7 +175,6 @@ TEST_F(CaptureEnd, ProgramEndingDuringPause_Should_StopSequenceAtOnce) {
   MSG quit;
   PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
 }
-
 
 }  // namespace
 }  // namespace quillora::testing_support

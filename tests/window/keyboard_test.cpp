@@ -18,7 +18,7 @@ namespace {
 // A key as the system delivers it: down and up posted to the focused window with the modifier
 // state set, then handled by the application's message loop.
 class KeyTest : public EditorTest {
-protected:
+ protected:
   void TearDown() override {
     SetModifiers(false, false);
     EditorTest::TearDown();
@@ -52,7 +52,7 @@ protected:
 };
 
 class LauncherKeys : public KeyTest {
-protected:
+ protected:
   void SetUp() override {
     CreateEditor();
     CreateLauncher();
@@ -108,7 +108,7 @@ TEST_F(LauncherKeys, EnterAndSpace_Should_PressTheFocusedButton) {
 
 // The clipboard is emptied so that releasing Print Screen (a paste) raises its error.
 class KeysClipboard : public KeyTest {
-protected:
+ protected:
   void SetUp() override {
     ASSERT_TRUE(OpenClipboard(nullptr));
     EmptyClipboard();
@@ -147,10 +147,14 @@ TEST_F(KeysClipboard, Tab_Should_WalkTheEditorsControlsInOrder_SkippingTheDispla
 
 TEST_F(KeysClipboard, BoundKeys_Should_Work_WhereverTabPutsTheFocus) {
   std::map<char, int> runs;
-  for (auto [letter, action] : {std::pair{'N', &editor->ActNew}, {'O', &editor->ActOpen},
-                                {'S', &editor->ActSave}, {'P', &editor->ActPrint},
-                                {'R', &editor->ActReload}, {'V', &editor->ActPaste},
-                                {'Z', &editor->ActUndo}, {'Y', &editor->ActRedo}})
+  for (auto [letter, action] : {std::pair{'N', &editor->ActNew},
+                                {'O', &editor->ActOpen},
+                                {'S', &editor->ActSave},
+                                {'P', &editor->ActPrint},
+                                {'R', &editor->ActReload},
+                                {'V', &editor->ActPaste},
+                                {'Z', &editor->ActUndo},
+                                {'Y', &editor->ActRedo}})
     action->onExecute = [&runs, letter = letter] { ++runs[letter]; };
   const std::vector<HWND> stops = Stops();
   int visited = 0;
@@ -169,7 +173,8 @@ TEST_F(KeysClipboard, BoundKeys_Should_Work_WhereverTabPutsTheFocus) {
     EXPECT_TRUE(editor->doc.Lines().empty()) << "Delete at stop " << visited;
     // Releasing Print Screen pastes: here the empty clipboard's error.
     Key(VK_SNAPSHOT);
-    EXPECT_EQ(boxes.boxes.size(), static_cast<size_t>(visited)) << "Print Screen at stop " << visited;
+    EXPECT_EQ(boxes.boxes.size(), static_cast<size_t>(visited))
+        << "Print Screen at stop " << visited;
     EXPECT_EQ(GetFocus(), stop) << "no bound key moved the focus";
   }
 }
@@ -206,9 +211,9 @@ TEST_F(KeysClipboard, EditorFrame_Should_HaveTheLayoutsClientSize_BelowItsMenu) 
 
 TEST_F(KeysClipboard, Displays_Should_ShowTheArrowPointer) {
   const HCURSOR arrow = LoadCursor(nullptr, IDC_ARROW), beam = LoadCursor(nullptr, IDC_IBEAM);
-  for (qtk::Window* display : std::initializer_list<qtk::Window*>{
-           &editor->SelColor, &editor->MHyouji, &editor->NowMode, &editor->LW, &editor->FName,
-           &editor->SpinEdit1}) {
+  for (qtk::Window* display :
+       std::initializer_list<qtk::Window*>{&editor->SelColor, &editor->MHyouji, &editor->NowMode,
+                                           &editor->LW, &editor->FName, &editor->SpinEdit1}) {
     SetCursor(beam);
     SendMessageA(display->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(display->Handle()),
                  MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));

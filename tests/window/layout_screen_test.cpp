@@ -34,7 +34,7 @@ std::vector<uint32_t> Grab(const RECT& r) {
 }
 
 class LayoutScreen : public PictureTest {
-protected:
+ protected:
   void SetUp() override {
     PictureTest::SetUp();
     qtk::FontDialog::hook = [this](qtk::FontDialog& d) {

@@ -16,7 +16,7 @@ namespace quillora::testing_support {
 namespace {
 
 class PaletteDisplay : public ShownEditorTest {
-protected:
+ protected:
   void Click(HWND hwnd, int x = 3, int y = 3) {
     PostMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
     PostMessageA(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
@@ -27,7 +27,7 @@ protected:
 // ---- hints ---------------------------------------------------------------------------------
 
 class PaletteHints : public PaletteDisplay {
-protected:
+ protected:
   void SetUp() override {
     PaletteDisplay::SetUp();
     qtk::Application::Get().SetHint("");  // an earlier window's last hint
@@ -36,7 +36,8 @@ protected:
   std::string Panel0() {
     // The length message counts characters, not bytes: a roomy buffer instead.
     std::vector<char> buffer(4096, '\0');
-    SendMessageA(editor->StatusBar1.Handle(), SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(buffer.data()));
+    SendMessageA(editor->StatusBar1.Handle(), SB_GETTEXTA, 0,
+                 reinterpret_cast<LPARAM>(buffer.data()));
     std::string text(buffer.data());
     EXPECT_EQ(text, editor->StatusBar1.PanelText(0));
     return text;
@@ -51,7 +52,9 @@ protected:
     Pump();
     return Panel0();
   }
-  std::string MoveOver(qtk::Window& w) { return MoveOver(w.Handle(), w.Width() / 2, w.Height() / 2); }
+  std::string MoveOver(qtk::Window& w) {
+    return MoveOver(w.Handle(), w.Width() / 2, w.Height() / 2);
+  }
   std::string MoveOverButton(const char* name) {
     RECT r = editor->ToolBar1.ButtonRect(name);
     return MoveOver(editor->ToolBar1.Handle(), (r.left + r.right) / 2, (r.top + r.bottom) / 2);
@@ -205,8 +208,8 @@ TEST_F(PaletteTooltips, Tooltips_Should_PopUpOnlyWhereTheLayoutSaysSo) {
     tools[reinterpret_cast<HWND>(ti.uId)] = text;
   }
   const std::map<HWND, std::string> expected = {
-      {editor->ColorGrid1.Handle(), "色の選択"},     {editor->LW.Handle(), "線の幅"},
-      {editor->SpinEdit1.Handle(), "線の太さ"},      {editor->FColorButton.Handle(), "文字色"},
+      {editor->ColorGrid1.Handle(), "色の選択"}, {editor->LW.Handle(), "線の幅"},
+      {editor->SpinEdit1.Handle(), "線の太さ"},  {editor->FColorButton.Handle(), "文字色"},
       {editor->CheckBox1.Handle(), "背景透明"},
   };
   EXPECT_EQ(tools, expected);
@@ -215,7 +218,7 @@ TEST_F(PaletteTooltips, Tooltips_Should_PopUpOnlyWhereTheLayoutSaysSo) {
 // ---- caret ---------------------------------------------------------------------------------
 
 class PaletteCaret : public PaletteDisplay {
-protected:
+ protected:
   // Largest number of screen pixels of the window that differ from the first look while
   // messages run for `ms`: a blinking caret makes some.
   static int Blinking(HWND hwnd, int ms = 1200) {
@@ -251,10 +254,9 @@ TEST_F(PaletteCaret, EntryField_Should_ShowBlinkingCaret_AsTheProbeSees) {
 
 TEST_F(PaletteCaret, ReadOnlyDisplays_Should_ShowNoCaret_When_Clicked) {
   qtk::FontDialog::hook = [](qtk::FontDialog&) { return false; };
-  qtk::Window* displays[] = {&editor->SelColor, &editor->MHyouji, &editor->NowMode,
-                             &editor->LineW,    &editor->LW,      &editor->LineC,
-                             &editor->LCB,      &editor->NBK,     &editor->NowColor,
-                             &editor->FName};
+  qtk::Window* displays[] = {&editor->SelColor, &editor->MHyouji, &editor->NowMode, &editor->LineW,
+                             &editor->LW,       &editor->LineC,   &editor->LCB,     &editor->NBK,
+                             &editor->NowColor, &editor->FName};
   for (qtk::Window* display : displays) {
     Click(display->Handle(), 2, 2);
     EXPECT_EQ(Blinking(display->Handle()), 0) << display->Text();

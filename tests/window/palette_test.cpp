@@ -27,8 +27,7 @@ void Post(HWND hwnd, UINT msg, WPARAM wp, int x, int y) {
 }
 
 class PaletteTest : public ShownEditorTest {
-protected:
-
+ protected:
   HWND Grid() { return editor->ColorGrid1.Handle(); }
   void LeftClickCell(int cell) {
     POINT p = CellCentre(cell);
@@ -50,16 +49,27 @@ protected:
   // Puts the editor in a tool mode the way the user gets there.
   void EnterMode(int mode) {
     switch (mode) {
-      case kToolSelect: editor->Select2Click(); break;
-      case kToolLine: editor->Line2Click(); break;
+      case kToolSelect:
+        editor->Select2Click();
+        break;
+      case kToolLine:
+        editor->Line2Click();
+        break;
       case kToolArrow:
         editor->ToolBar1.SetDown(TScrivletForm1::kArrow1, true);
         editor->Arrow1Click();
         break;
-      case kToolText: editor->Text2Click(); break;
-      case kToolTextPoint: ChooseTextPoint(10, 10); break;
-      case kToolPick: editor->Spoide2Click(); break;
-      default: break;
+      case kToolText:
+        editor->Text2Click();
+        break;
+      case kToolTextPoint:
+        ChooseTextPoint(10, 10);
+        break;
+      case kToolPick:
+        editor->Spoide2Click();
+        break;
+      default:
+        break;
     }
     ASSERT_EQ(editor->toolMode, mode);
   }
@@ -256,7 +266,7 @@ TEST_F(PaletteGrid, Click_Should_PickThePaintedCell_OnEveryColumnAndRow) {
 }
 
 class PaletteWidth : public PaletteTest {
-protected:
+ protected:
   // The spinner's upper or lower half, pressed and released.
   void Spin(bool up) {
     int y = up ? 6 : editor->SpinEdit1.Height() - 6;
@@ -291,7 +301,7 @@ TEST_F(PaletteWidth, Buttons_Should_StopAt1And100) {
 // ---- dialogs -------------------------------------------------------------------------------
 
 class PaletteDialogs : public PaletteTest {
-protected:
+ protected:
   // Each dialog run: what it started with and whether the focus was on FColorButton.
   struct Run {
     qtk::Color color = 0;
@@ -421,12 +431,15 @@ TEST_F(PaletteDialogs, SystemFontDialog_Should_OpenOnTheEntrysFaceAndSize) {
   static char face[64], size[8];
   SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR id, DWORD) {
     HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND h, LPARAM found) {
-      char cls[8] = {};
-      GetClassNameA(h, cls, sizeof cls);
-      if (!lstrcmpA(cls, "#32770") && IsWindowVisible(h)) *reinterpret_cast<HWND*>(found) = h;
-      return TRUE;
-    }, reinterpret_cast<LPARAM>(&dialog));
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND h, LPARAM found) {
+          char cls[8] = {};
+          GetClassNameA(h, cls, sizeof cls);
+          if (!lstrcmpA(cls, "#32770") && IsWindowVisible(h)) *reinterpret_cast<HWND*>(found) = h;
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&dialog));
     if (!dialog || !KillTimer(nullptr, id)) return;
     HWND faces = GetDlgItem(dialog, 0x470);  // cmb1, the faces; cmb3, the sizes
     const LRESULT chosen = SendMessageA(faces, CB_GETCURSEL, 0, 0);

@@ -54,16 +54,14 @@ std::string PasteError(TScrivletForm1& editor) {
 }
 
 class PasteTest : public EditorTest {
-protected:
+ protected:
   void SetUp() override { CreateEditor(); }
   void PutPicture(int width, int height) {
     qtk::BitmapObject bitmap = ScreenBitmap(width, height, Stripes);
     qtk::PutBitmapOnClipboard(editor->Handle(), bitmap.get());
   }
   // Adds a line so that pastes can be seen to keep the annotations.
-  void AddLine() {
-    editor->doc.AddLine(LineRecord{2, 2, 30, 2, 3, 0x000000, false});
-  }
+  void AddLine() { editor->doc.AddLine(LineRecord{2, 2, 30, 2, 3, 0x000000, false}); }
 };
 
 TEST_F(PasteTest, Paste_Should_MakeClipboardBitmapTheBaseImage) {
@@ -75,7 +73,8 @@ TEST_F(PasteTest, Paste_Should_MakeClipboardBitmapTheBaseImage) {
   EXPECT_EQ(editor->composedImage.Height(), 40);
   EXPECT_EQ(editor->PB1.Width(), 70);
   EXPECT_EQ(editor->PB1.Height(), 40);
-  for (int x : {0, 4, 5, 9, 69}) EXPECT_EQ(PixelAt(editor->composedImage, x, 20), Stripes(x, 20)) << x;
+  for (int x : {0, 4, 5, 9, 69})
+    EXPECT_EQ(PixelAt(editor->composedImage, x, 20), Stripes(x, 20)) << x;
   EXPECT_FALSE(editor->Image1.Visible());
 }
 
@@ -144,8 +143,8 @@ TEST_F(PasteTest, Paste_Should_Fail_When_ClipboardIsHeldElsewhere) {
 // A metafile is drawn into the base image at its own size, over white.
 TEST_F(PasteTest, Paste_Should_DrawMetafileAtItsSize) {
   qtk::WindowDC screen(nullptr);
-  const int mmPerPixelX100 = 100 * GetDeviceCaps(screen.get(), HORZSIZE) /
-                             GetDeviceCaps(screen.get(), HORZRES);
+  const int mmPerPixelX100 =
+      100 * GetDeviceCaps(screen.get(), HORZSIZE) / GetDeviceCaps(screen.get(), HORZRES);
   RECT frame{0, 0, 120 * mmPerPixelX100, 80 * mmPerPixelX100};
   HDC dc = CreateEnhMetaFileA(screen.get(), nullptr, &frame, nullptr);
   HBRUSH blue = CreateSolidBrush(RGB(0, 0, 255));
@@ -254,8 +253,11 @@ struct Snapshot {
   bool operator==(const Snapshot&) const = default;
 };
 Snapshot Take(TScrivletForm1& editor) {
-  Snapshot s{editor.doc.Base().Width(), editor.doc.Base().Height(), editor.PB1.Width(),
-             editor.composedImage.Width(), {}};
+  Snapshot s{editor.doc.Base().Width(),
+             editor.doc.Base().Height(),
+             editor.PB1.Width(),
+             editor.composedImage.Width(),
+             {}};
   for (int y = 0; y < s.height; ++y)
     for (int x = 0; x < s.width; ++x) s.pixels.push_back(PixelAt(editor.composedImage, x, y));
   return s;

@@ -16,7 +16,8 @@ namespace quillora::testing_support {
 
 // Client coordinates as the system packs them: two signed 16-bit halves.
 inline LPARAM At(int x, int y) {
-  return MAKELPARAM(static_cast<WORD>(static_cast<short>(x)), static_cast<WORD>(static_cast<short>(y)));
+  return MAKELPARAM(static_cast<WORD>(static_cast<short>(x)),
+                    static_cast<WORD>(static_cast<short>(y)));
 }
 
 // The form told that it moved to a screen of `dpi`, suggesting the rectangle it has.
@@ -51,7 +52,7 @@ inline SIZE CellSize(const qtk::FontSpec& font, const std::string& text) {
 }
 
 class PictureTest : public EditorTest {
-protected:
+ protected:
   void SetUp() override { CreateEditor(); }
 
   HWND Picture() const { return editor->PB1.Handle(); }
@@ -100,7 +101,8 @@ protected:
 
   // A copy of the base picture to draw the expected result on with plain GDI.
   std::unique_ptr<qtk::Bitmap> Reference() const {
-    auto ref = std::make_unique<qtk::Bitmap>(editor->doc.Base().Width(), editor->doc.Base().Height());
+    auto ref =
+        std::make_unique<qtk::Bitmap>(editor->doc.Base().Width(), editor->doc.Base().Height());
     ref->GetCanvas().Draw(0, 0, editor->doc.Base().DC(), ref->Width(), ref->Height());
     return ref;
   }

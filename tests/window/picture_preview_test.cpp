@@ -66,12 +66,14 @@ TEST(PicturePreview, Load_Should_ShowEachKindFittedWithItsOwnSize) {
     qtk::PicturePreview preview;
     ASSERT_TRUE(preview.Load(dir.File(c.name), 200, 200 + qtk::PicturePreview::kCaptionHeight));
     int ownWidth = 0, ownHeight = 0;
-    ASSERT_EQ(std::sscanf(preview.Caption().c_str(), "%d x %d", &ownWidth, &ownHeight), 2) << preview.Caption();
+    ASSERT_EQ(std::sscanf(preview.Caption().c_str(), "%d x %d", &ownWidth, &ownHeight), 2)
+        << preview.Caption();
     EXPECT_NEAR(ownWidth, c.ownWidth, 1);
     EXPECT_NEAR(ownHeight, c.ownHeight, 1);
     EXPECT_NEAR(preview.Picture()->Width(), c.width, 1);
     EXPECT_NEAR(preview.Picture()->Height(), c.height, 1);
-    EXPECT_TRUE(Near(CentrePixel(*preview.Picture()), c.colour)) << std::hex << CentrePixel(*preview.Picture());
+    EXPECT_TRUE(Near(CentrePixel(*preview.Picture()), c.colour))
+        << std::hex << CentrePixel(*preview.Picture());
   }
 }
 
@@ -87,7 +89,8 @@ TEST(PicturePreview, UnreadableFiles_Should_LeaveThePaneEmpty_WithoutAnyBox) {
                {"header.jpg", jpeg.substr(0, 20)},
                {"text.jpg", std::string(300, 'x')},
                {"junk.wmf", std::string(100, '\xD7')},
-               {"huge.bmp", bmp.substr(0, 18) + std::string("\xFF\xFF\xFF\x7F\xFF\xFF\xFF\x7F", 8) + bmp.substr(26)}};
+               {"huge.bmp", bmp.substr(0, 18) + std::string("\xFF\xFF\xFF\x7F\xFF\xFF\xFF\x7F", 8) +
+                                bmp.substr(26)}};
   for (const auto& f : files) WriteFile(dir.File(f.name), f.bytes);
   qtk::PicturePreview preview;
   for (const auto& f : files) {
@@ -125,7 +128,9 @@ PaneSeen SelectFirstFileAndReadPane(DWORD ownerThread) {
   }
   if (!dialog) return seen;
   HWND list = nullptr;
-  for (int i = 0; i < 50 && !list; ++i, Sleep(100)) list = FindWindowExA(FindWindowExA(dialog, nullptr, "SHELLDLL_DefView", nullptr), nullptr, "SysListView32", nullptr);
+  for (int i = 0; i < 50 && !list; ++i, Sleep(100))
+    list = FindWindowExA(FindWindowExA(dialog, nullptr, "SHELLDLL_DefView", nullptr), nullptr,
+                         "SysListView32", nullptr);
   HWND pane = PreviewPane(dialog);
   seen.found = pane != nullptr;
   if (list && pane) {
@@ -150,7 +155,8 @@ TEST_P(PreviewDialog, Dialog_Should_CarryThePane_ShowingTheSelectedPicturesSize)
   WriteFile(dir.File("only.bmp"), MakeBmp24(64, 48, [](int, int) { return kRed; }));
   SetCurrentDirectoryA(dir.Path().c_str());  // where the dialog opens
   PaneSeen seen;
-  std::thread helper([&, thread = GetCurrentThreadId()] { seen = SelectFirstFileAndReadPane(thread); });
+  std::thread helper(
+      [&, thread = GetCurrentThreadId()] { seen = SelectFirstFileAndReadPane(thread); });
   bool confirmed = true;
   if (save) {
     qtk::SavePictureDialog dialog;
@@ -180,7 +186,8 @@ TEST(PreviewDialogWait, Dialog_Should_TakeTheSelectionAtOnce_When_ThePlayerHangs
   SetCurrentDirectoryA(dir.Path().c_str());
   SetEnvironmentVariableA("QUILLORA_TEST_PLAYER", "hang");
   PaneSeen seen;
-  std::thread helper([&, thread = GetCurrentThreadId()] { seen = SelectFirstFileAndReadPane(thread); });
+  std::thread helper(
+      [&, thread = GetCurrentThreadId()] { seen = SelectFirstFileAndReadPane(thread); });
   qtk::OpenPictureDialog dialog;
   dialog.filter = "メタファイル|*.wmf";
   dialog.Execute(nullptr);

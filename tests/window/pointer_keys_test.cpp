@@ -14,12 +14,14 @@ constexpr uint32_t kWhite = 0xFFFFFF, kRed = 0x0000FF;
 constexpr LPARAM kDeleteDown = 0x01530001;  // repeat 1, scan code 0x53, extended key
 
 class PointerDelete : public PictureTest {
-protected:
+ protected:
   void SetUp() override {
     PictureTest::SetUp();
     Tool(TScrivletForm1::kSelect1);
   }
-  void KeyDown(HWND target, WPARAM key, LPARAM lp = 1) { SendMessageA(target, WM_KEYDOWN, key, lp); }
+  void KeyDown(HWND target, WPARAM key, LPARAM lp = 1) {
+    SendMessageA(target, WM_KEYDOWN, key, lp);
+  }
 };
 
 TEST_F(PointerDelete, DeleteKey_Should_DeleteLabel_When_EntryFieldHasFocus) {
@@ -160,7 +162,7 @@ TEST_F(PointerSoundness, SelectGesture_Should_MoveNothing_When_SelectionDeletedM
 }
 
 class PointerPrintScreen : public PictureTest {
-protected:
+ protected:
   // Puts a device-dependent bitmap of the given size on the clipboard.
   void ClipboardPicture(int width, int height) {
     HDC screen = GetDC(nullptr);

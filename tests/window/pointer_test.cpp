@@ -29,7 +29,7 @@ const ModeRow kModes[] = {
 };
 
 class PointerTools : public PictureTest {
-protected:
+ protected:
   void RunMenuItem(const char* name) {
     unsigned id = editor->PopupMenu2->CommandOf(name);
     ASSERT_NE(id, 0u) << name;
@@ -130,7 +130,7 @@ TEST_F(PointerTools, MenuItem_Should_DropTextPoint_When_TextChosenAgain) {
 }
 
 class PointerLine : public PictureTest {
-protected:
+ protected:
   void SetUp() override {
     PictureTest::SetUp();
     Tool(TScrivletForm1::kLine1);
@@ -206,7 +206,7 @@ TEST_F(PointerLine, Move_Should_ShowPositionInStatusBar_AlsoOutsidePicture) {
 }
 
 class PointerSelect : public PictureTest {
-protected:
+ protected:
   void SetUp() override {
     PictureTest::SetUp();
     Tool(TScrivletForm1::kSelect1);
@@ -288,7 +288,8 @@ TEST_F(PointerGesture, OtherButtons_Should_ChangeNothing) {
 }
 
 TEST_F(PointerGesture, Release_Should_DoNothing_WithoutPress) {
-  for (const char* tool : {TScrivletForm1::kLine1, TScrivletForm1::kText1, TScrivletForm1::kSelect1}) {
+  for (const char* tool :
+       {TScrivletForm1::kLine1, TScrivletForm1::kText1, TScrivletForm1::kSelect1}) {
     Tool(tool);
     AddLine({5, 5, 5, 5, 5, kRed, false});  // a zero-length record made by nobody's press
     editor->doc.MarkSaved();

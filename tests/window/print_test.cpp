@@ -44,7 +44,8 @@ FakePrinter g_fake;
 
 template <class F>
 F Real(const char* name) {
-  return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("gdi32.dll"), name)));
+  return reinterpret_cast<F>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("gdi32.dll"), name)));
 }
 
 bool IsFake(HDC dc) { return dc && dc == g_fake.dc; }
@@ -119,12 +120,15 @@ int WINAPI FakeGetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, LPVOID 
 
 // Points one import of this program at another function for the life of the object.
 class ImportPatch {
-public:
+ public:
   ImportPatch(const char* dll, const char* function, void* replacement) {
     auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
-    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name; ++d) {
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); d->Name;
+         ++d) {
       if (lstrcmpiA(reinterpret_cast<const char*>(base + d->Name), dll) != 0) continue;
       auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(
           base + (d->OriginalFirstThunk ? d->OriginalFirstThunk : d->FirstThunk));
@@ -144,7 +148,7 @@ public:
   }
   bool Applied() const { return !patched_.empty(); }
 
-private:
+ private:
   static void Write(void** slot, void* value) {
     DWORD old = 0;
     VirtualProtect(slot, sizeof(void*), PAGE_READWRITE, &old);
@@ -170,7 +174,7 @@ uint32_t Quadrants(int x, int y, int w, int h) {
 }
 
 class PrintCommand : public EditorTest {
-protected:
+ protected:
   void SetUp() override {
     g_fake = FakePrinter{};
     auto patch = [this](const char* name, void* f) {
@@ -220,13 +224,13 @@ protected:
   short dialogOrientation = DMORIENT_PORTRAIT;
   int dialogRuns = 0;
 
-private:
+ private:
   TempDir dir_;
   std::vector<std::unique_ptr<ImportPatch>> patches_;
 };
 
-const std::vector<std::string> kOnePageJob = {"CreateDC", "StartDoc",  "StartPage", "StretchDIBits",
-                                              "EndPage",  "EndDoc",    "DeleteDC"};
+const std::vector<std::string> kOnePageJob = {"CreateDC", "StartDoc", "StartPage", "StretchDIBits",
+                                              "EndPage",  "EndDoc",   "DeleteDC"};
 
 TEST_F(PrintCommand, Print_Should_BeLandscape_When_WindowAsCreated) {
   LoadQuadrants(1000, 500);
@@ -260,7 +264,8 @@ TEST_F(PrintCommand, Print_Should_OverrideDialogOrientation_With_CheckBox2) {
 
 TEST_F(PrintCommand, Print_Should_HandOverHeaderAndPixelsOfComposedPicture) {
   // 37 pixels make 111 bytes a row, padded to 112.
-  LoadPicture(37, 23, [](int x, int y) { return static_cast<uint32_t>(x * 0x010203 + y * 0x030201); });
+  LoadPicture(37, 23,
+              [](int x, int y) { return static_cast<uint32_t>(x * 0x010203 + y * 0x030201); });
   // A selected line is printed in its own colours: the selected form is the screen's alone.
   editor->Line2Click();
   editor->PB1MouseDown(qtk::MouseButton::Left, 2, 2);
@@ -355,8 +360,8 @@ TEST_F(PrintCommand, Print_Should_EndJobBeforeShowingError_When_PixelsCannotBeRe
     return IDOK;
   };
   RunPrint();
-  const std::vector<std::string> expected = {"CreateDC", "StartDoc", "StartPage", "GetDIBits failed",
-                                             "EndPage",  "EndDoc",   "DeleteDC"};
+  const std::vector<std::string> expected = {
+      "CreateDC", "StartDoc", "StartPage", "GetDIBits failed", "EndPage", "EndDoc", "DeleteDC"};
   EXPECT_EQ(g_fake.calls, expected);
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(callsWhenBoxShown, expected.size());
@@ -434,8 +439,10 @@ std::string WaitForNewPdf(const std::string& folder, const std::vector<std::stri
     for (const std::string& name : PdfFiles(folder)) {
       if (std::find(before.begin(), before.end(), name) != before.end()) continue;
       std::string bytes = ReadFileBytes(folder + "\\" + name);
-      bool complete = bytes.find("%%EOF", bytes.size() > 64 ? bytes.size() - 64 : 0) != std::string::npos;
-      if (complete && bytes.find(width) != std::string::npos && bytes.find(height) != std::string::npos)
+      bool complete =
+          bytes.find("%%EOF", bytes.size() > 64 ? bytes.size() - 64 : 0) != std::string::npos;
+      if (complete && bytes.find(width) != std::string::npos &&
+          bytes.find(height) != std::string::npos)
         return name;
     }
   }
@@ -443,7 +450,7 @@ std::string WaitForNewPdf(const std::string& folder, const std::vector<std::stri
 }
 
 class PrintSpooler : public EditorTest {
-protected:
+ protected:
   void TearDown() override {
     qtk::PrintDialog::hook = nullptr;
     EditorTest::TearDown();

@@ -19,8 +19,9 @@ namespace {
 uint32_t Checker(int x, int y) { return ((x / 3 + y / 2) % 2) ? 0x2040C0 : 0xF0E0A0; }
 
 // Little-endian bytes of a 32-bit value, for header literals.
-#define U32(v) uint8_t((v) & 0xFF), uint8_t(((v) >> 8) & 0xFF), uint8_t(((v) >> 16) & 0xFF), \
-               uint8_t(((v) >> 24) & 0xFF)
+#define U32(v)                                                                \
+  uint8_t((v)&0xFF), uint8_t(((v) >> 8) & 0xFF), uint8_t(((v) >> 16) & 0xFF), \
+      uint8_t(((v) >> 24) & 0xFF)
 
 // The standard tables of the JPEG format (natural order) that libjpeg scales by quality.
 const int kLuminance[64] = {16, 11, 10, 16, 24,  40,  51,  61,  12, 12, 14, 19, 26,  58,  60,  55,
@@ -40,7 +41,8 @@ const int kNaturalOrder[64] = {0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 1
 // A table as it stands in the file: libjpeg's quality 90 is a scale of 20 %, kept in 1..255.
 std::vector<int> Quality90(const int* base) {
   std::vector<int> out(64);
-  for (int k = 0; k < 64; ++k) out[k] = std::clamp((base[kNaturalOrder[k]] * 20 + 50) / 100, 1, 255);
+  for (int k = 0; k < 64; ++k)
+    out[k] = std::clamp((base[kNaturalOrder[k]] * 20 + 50) / 100, 1, 255);
   return out;
 }
 
@@ -77,7 +79,9 @@ JpegFacts Inspect(const std::string& d) {
       ++f.scans;
       // Skip the entropy-coded data: stuffed 0xFF00 and restart markers belong to it.
       size_t p = i + 2 + len;
-      while (p + 1 < d.size() && !(at(p) == 0xFF && at(p + 1) != 0 && (at(p + 1) < 0xD0 || at(p + 1) > 0xD7))) ++p;
+      while (p + 1 < d.size() &&
+             !(at(p) == 0xFF && at(p + 1) != 0 && (at(p + 1) < 0xD0 || at(p + 1) > 0xD7)))
+        ++p;
       i = p;
       continue;
     }
@@ -133,7 +137,7 @@ std::string FullDiskFolder() {
 
 // An editor holding a 37 x 23 picture loaded from a file, so that saving has pixels to write.
 class SaveTest : public EditorTest {
-protected:
+ protected:
   void SetUp() override {
     CreateEditor();
     editor->Show();
@@ -158,10 +162,54 @@ TEST_F(SaveTest, SaveBitmap_Should_WriteExactHeaderAndRowsBottomUp) {
   std::string data = ReadFileBytes(path);
   const uint32_t stride = 37 * 3 + 1;  // 111 bytes padded to 112
   ASSERT_EQ(data.size(), 54u + stride * 23);
-  const uint8_t expected[54] = {
-      'B', 'M', U32(54 + stride * 23), 0, 0, 0, 0, 54, 0, 0, 0,  // file header
-      40, 0, 0, 0, 37, 0, 0, 0, 23, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0,  // info header
-      U32(stride * 23), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  const uint8_t expected[54] = {'B',
+                                'M',
+                                U32(54 + stride * 23),
+                                0,
+                                0,
+                                0,
+                                0,
+                                54,
+                                0,
+                                0,
+                                0,  // file header
+                                40,
+                                0,
+                                0,
+                                0,
+                                37,
+                                0,
+                                0,
+                                0,
+                                23,
+                                0,
+                                0,
+                                0,
+                                1,
+                                0,
+                                24,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,  // info header
+                                U32(stride * 23),
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0};
   EXPECT_EQ(0, std::memcmp(data.data(), expected, 54));
   for (int y : {0, 11, 22})
     for (int x : {0, 5, 36}) {
@@ -286,7 +334,9 @@ TEST_F(SaveTest, SaveAs_Should_RememberTypeAndDefaultExtension_AndOpenWithEmptyN
   EXPECT_EQ(seen[1].defaultExt, "jpg");
   EXPECT_EQ(seen[1].fileName, "");
 
-  qtk::SavePictureDialog::hook = [&](qtk::SavePictureDialog& d) { return seen.push_back(d), false; };
+  qtk::SavePictureDialog::hook = [&](qtk::SavePictureDialog& d) {
+    return seen.push_back(d), false;
+  };
   editor->ActSaveAsExecute();  // cancelled: the memory stays
   editor->ActSaveAsExecute();
   EXPECT_EQ(seen[3].filterIndex, 3);
@@ -403,7 +453,7 @@ TEST_F(SaveFailure, FullDisk_Should_KeepOldFileAndLeaveNoPartialFile) {
 }
 
 class SaveClose : public SaveTest {
-protected:
+ protected:
   // Asks the editor window to close as its close box does.
   void CloseEditor() { SendMessageA(editor->Handle(), WM_CLOSE, 0, 0); }
 };
@@ -422,8 +472,7 @@ TEST_F(SaveClose, Close_Should_AskTheQuestion_AndStayOpen_When_Cancelled) {
   boxes.answer = [](const ShownBox&) { return IDCANCEL; };
   CloseEditor();
   ASSERT_EQ(boxes.boxes.size(), 1u);
-  EXPECT_EQ(boxes.boxes[0].text,
-            " 『 shot.bmp 』 が保存されていません。\r\n\r\n　保存しますか？");
+  EXPECT_EQ(boxes.boxes[0].text, " 『 shot.bmp 』 が保存されていません。\r\n\r\n　保存しますか？");
   EXPECT_EQ(boxes.boxes[0].caption, "確認");
   EXPECT_EQ(boxes.boxes[0].type, UINT(MB_YESNOCANCEL | MB_ICONQUESTION | MB_DEFBUTTON1));
   EXPECT_EQ(launcherCloses, 0);

@@ -23,7 +23,7 @@ using qtk::MouseButton;
 // ---- ToolBar -------------------------------------------------------------------------------
 
 class ToolBarTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     HDC screen = GetDC(nullptr);
     glyphs_.reset(CreateCompatibleBitmap(screen, 16 * 4, 16));
@@ -128,7 +128,8 @@ TEST_F(ToolBarGroup, HiddenToggle_Should_TakeNoRoom) {
 using ToolBarActions = ToolBarTest;
 
 TEST_F(ToolBarActions, PushButton_Should_RunItsActionAndFollowItsState) {
-  qtk::Action save({.name = "Save", .caption = "保存", .hint = "保存|ファイルに保存します", .glyph = 2});
+  qtk::Action save(
+      {.name = "Save", .caption = "保存", .hint = "保存|ファイルに保存します", .glyph = 2});
   int runs = 0;
   save.onExecute = [&] { ++runs; };
   qtk::ToolBar::ButtonArgs a;
@@ -257,7 +258,8 @@ TEST_F(ToolBarActions, Tooltip_Should_ShowTheShortHintInsideABandBar) {
   HWND tip = reinterpret_cast<HWND>(SendMessageA(inner.Handle(), TB_GETTOOLTIPS, 0, 0));
   ASSERT_NE(tip, nullptr);
   TBBUTTON tb{};
-  SendMessageA(inner.Handle(), TB_GETBUTTON, inner.ButtonIndex("Line"), reinterpret_cast<LPARAM>(&tb));
+  SendMessageA(inner.Handle(), TB_GETBUTTON, inner.ButtonIndex("Line"),
+               reinterpret_cast<LPARAM>(&tb));
   char text[256] = "";
   TTTOOLINFOA ti{};
   ti.cbSize = sizeof(ti);

@@ -23,7 +23,7 @@ using qtk::MouseButton;
 // ---- ColorGrid -----------------------------------------------------------------------------
 
 class ColorGridPointer : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     grid.Create(form.Handle(), 10, 10, 160, 40);  // cells of 20 x 20
     grid.onClick = [this] { ++clicks; };
@@ -84,7 +84,7 @@ TEST_F(ColorGridPointer, Paint_Should_ShowTheSixteenColours) {
 // ---- SpinEdit ------------------------------------------------------------------------------
 
 class SpinEditClamp : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     spin.Create(form.Handle(), 10, 10, 20, 36, 1, 3, 2);
     spin.onChange = [this] { ++changes; };
@@ -137,7 +137,7 @@ TEST_F(SpinEditClamp, ArrowKeys_Should_StepTheValue) {
 // ---- ScrollBox -----------------------------------------------------------------------------
 
 class ScrollBoxRange : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     box.Create(form.Handle(), 0, 0, 200, 150, qtk::clSilver);
     picture.Create(box.Handle(), 0, 0, 400, 300, false);
@@ -328,7 +328,8 @@ TEST(RadioGroupIndex, Click_Should_ChooseOneItem) {
 TEST(EditBehaviour, AutoSize_Should_FollowTheFont) {
   TestForm& form = SharedForm();
   qtk::Edit edit;
-  edit.Create(form.Handle(), 10, 10, 200, 50, {.readOnly = false, .border = true, .autoSize = true});
+  edit.Create(form.Handle(), 10, 10, 200, 50,
+              {.readOnly = false, .border = true, .autoSize = true});
   int small = edit.Height();
   EXPECT_LT(small, 50);
   qtk::FontSpec big;
@@ -374,13 +375,15 @@ TEST(PaintBoxPointer, Pointer_Should_ReachTheHandlersWithSignedPositions) {
     return b == MouseButton::Left ? "L" : b == MouseButton::Right ? "R" : "M";
   };
   box.onPress = [&](MouseButton b, int x, int y) {
-    events.push_back(std::string("press ") + name(b) + " " + std::to_string(x) + "," + std::to_string(y));
+    events.push_back(std::string("press ") + name(b) + " " + std::to_string(x) + "," +
+                     std::to_string(y));
   };
   box.onMove = [&](int x, int y) {
     events.push_back("move " + std::to_string(x) + "," + std::to_string(y));
   };
   box.onRelease = [&](MouseButton b, int x, int y) {
-    events.push_back(std::string("release ") + name(b) + " " + std::to_string(x) + "," + std::to_string(y));
+    events.push_back(std::string("release ") + name(b) + " " + std::to_string(x) + "," +
+                     std::to_string(y));
   };
   bool contextMenu = false;
   form.onMessage = [&](UINT msg, WPARAM wp, LPARAM) {

@@ -57,7 +57,7 @@ LONG FrameUnits(int pixels, bool vertical) {
 }
 
 class TempFile {
-public:
+ public:
   explicit TempFile(const std::string& name) {
     char dir[MAX_PATH];
     GetTempPathA(MAX_PATH, dir);
@@ -74,7 +74,7 @@ public:
     ASSERT_EQ(written, bytes.size());
   }
 
-private:
+ private:
   std::string path_;
 };
 
@@ -155,7 +155,7 @@ std::string EmfBytes(int width, int height) {
 // ---- clipboard -----------------------------------------------------------------------------
 
 class ClipboardPicture : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     owner_ =
         CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);

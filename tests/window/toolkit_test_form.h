@@ -17,7 +17,7 @@ inline void Pump() { qtk::Application::Get().ProcessMessages(); }
 
 // A visible top-level window at the screen's corner that reports the messages it gets.
 class TestForm : public qtk::Form {
-public:
+ public:
   TestForm() {
     CreateForm("QtkControlsTestForm", "controls", WS_OVERLAPPEDWINDOW, 0, 640, 480, nullptr);
     GetWindowRect(hwnd_, &initial_);
@@ -32,13 +32,13 @@ public:
   }
   std::function<void(UINT, WPARAM, LPARAM)> onMessage;
 
-protected:
+ protected:
   LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override {
     if (onMessage) onMessage(msg, wp, lp);
     return Form::OnMessage(msg, wp, lp);
   }
 
-private:
+ private:
   RECT initial_{};
 };
 
@@ -59,7 +59,7 @@ inline void LeftClick(HWND hwnd, POINT pt) {
 
 // Collects the boxes that the standard error display shows.
 class BoxCatcher {
-public:
+ public:
   BoxCatcher() : saved_(qtk::Application::Get().messageBoxHook) {
     qtk::Application::Get().messageBoxHook = [this](const std::string& text, const std::string&,
                                                     UINT) {
@@ -70,7 +70,7 @@ public:
   ~BoxCatcher() { qtk::Application::Get().messageBoxHook = saved_; }
   std::vector<std::string> texts;
 
-private:
+ private:
   std::function<int(const std::string&, const std::string&, UINT)> saved_;
 };
 

@@ -8,7 +8,7 @@ namespace quillora {
 int32_t MulDiv(int32_t a, int32_t b, int32_t c);
 
 struct PrintTarget {
-    int32_t width, height;
+  int32_t width, height;
 };
 
 // The largest size with the picture's aspect ratio that fits a pw x ph page, filling one page side.

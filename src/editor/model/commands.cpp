@@ -27,7 +27,8 @@ using Access = Document::Access;
 
 template <class T>
 size_t IndexOf(const std::vector<std::unique_ptr<T>>& list, const T* item) {
-  auto it = std::find_if(list.begin(), list.end(), [item](const auto& p) { return p.get() == item; });
+  auto it =
+      std::find_if(list.begin(), list.end(), [item](const auto& p) { return p.get() == item; });
   return static_cast<size_t>(it - list.begin());
 }
 
@@ -41,21 +42,25 @@ bool SameFields(const TMoji& a, const TMoji& b) {
 // it is held here, at the same address, so that the steps around it still find it.
 template <class T>
 class Move final : public Command {
-public:
+ public:
   Move(std::unique_ptr<T> out, T* item, size_t index, bool entering)
       : out_(std::move(out)), item_(item), index_(index), entering_(entering) {}
   void Apply(Document& d) override { entering_ ? Put(d) : Take(d); }
   void Revert(Document& d) override { entering_ ? Take(d) : Put(d); }
-  const void* Touched(bool applied) const override { return applied == entering_ ? item_ : nullptr; }
+  const void* Touched(bool applied) const override {
+    return applied == entering_ ? item_ : nullptr;
+  }
 
-private:
+ private:
   void Put(Document& d) {
     auto& list = Access::List(d, item_);
-    list.insert(list.begin() + static_cast<ptrdiff_t>(std::min(index_, list.size())), std::move(out_));
+    list.insert(list.begin() + static_cast<ptrdiff_t>(std::min(index_, list.size())),
+                std::move(out_));
   }
   void Take(Document& d) {
     auto& list = Access::List(d, item_);
-    const size_t at = list.size() > index_ && list[index_].get() == item_ ? index_ : IndexOf(list, item_);
+    const size_t at =
+        list.size() > index_ && list[index_].get() == item_ ? index_ : IndexOf(list, item_);
     if (at == list.size()) return;
     out_ = std::move(list[at]);
     list.erase(list.begin() + static_cast<ptrdiff_t>(at));
@@ -71,7 +76,7 @@ private:
 // one change: a drag keeps its first state and its last.
 template <class T>
 class Change final : public Command {
-public:
+ public:
   Change(T* item, const T& before, const T& after) : item_(item), before_(before), after_(after) {}
   void Apply(Document&) override { *item_ = after_; }
   void Revert(Document&) override { *item_ = before_; }
@@ -84,7 +89,7 @@ public:
   bool ChangesNothing() const override { return SameFields(before_, after_); }
   const void* Touched(bool) const override { return item_; }
 
-private:
+ private:
   T* item_;
   T before_, after_;
 };
@@ -106,11 +111,11 @@ std::unique_ptr<Command> RemoveOf(const std::vector<std::unique_ptr<T>>& list, c
 
 // Both lists change places with the ones held here.
 class Clear final : public Command {
-public:
+ public:
   void Apply(Document& d) override { Exchange(d); }
   void Revert(Document& d) override { Exchange(d); }
 
-private:
+ private:
   void Exchange(Document& d) {
     Access::UnselectAll(d);
     std::swap(lines_, Access::List(d, static_cast<LineRecord*>(nullptr)));
@@ -123,11 +128,11 @@ private:
 // The base picture, the file name and (unless kept) the annotations change places with the ones
 // held here; the pixels are exchanged, never copied.
 class Replace final : public Command {
-public:
- Replace(qtk::Bitmap& with, bool keepMarks, std::string fileName, std::string caption)
-     : keepMarks_(keepMarks), fileName_(std::move(fileName)), caption_(std::move(caption)) {
-   picture_.Swap(with);
- }
+ public:
+  Replace(qtk::Bitmap& with, bool keepMarks, std::string fileName, std::string caption)
+      : keepMarks_(keepMarks), fileName_(std::move(fileName)), caption_(std::move(caption)) {
+    picture_.Swap(with);
+  }
   void Apply(Document& d) override { Exchange(d); }
   void Revert(Document& d) override { Exchange(d); }
   size_t PictureBytes() const override {
@@ -137,7 +142,7 @@ public:
     if (!picture_.Empty()) to.Swap(picture_);
   }
 
-private:
+ private:
   void Exchange(Document& d) {
     Access::Base(d).Swap(picture_);
     std::swap(fileName_, Access::FileName(d));

@@ -22,7 +22,7 @@ class Document;
 // (again), Revert takes it back. Commands of the history only ever run in order, so Revert finds
 // the document exactly as Apply left it.
 class Command {
-public:
+ public:
   virtual ~Command() = default;
   virtual void Apply(Document& doc) = 0;
   virtual void Revert(Document& doc) = 0;
@@ -44,7 +44,7 @@ public:
 // history. The history knows which of its places the file holds: the flag is set exactly where
 // the document differs from what was last loaded or saved.
 class Document {
-public:
+ public:
   // The pictures the document holds, its own and those kept for undo, in bytes: beyond it the
   // oldest steps leave first; the newest replaced picture always stays.
   static constexpr size_t kPictureBudget = size_t{128} << 20;
@@ -108,13 +108,13 @@ public:
   bool StepOpen() const { return depth_ > 0; }
   // A step open for a scope, closed however the scope is left.
   class StepScope {
-  public:
+   public:
     explicit StepScope(Document& doc) : doc_(doc) { doc_.BeginStep(); }
     ~StepScope() { doc_.EndStep(); }
     StepScope(const StepScope&) = delete;
     StepScope& operator=(const StepScope&) = delete;
 
-  private:
+   private:
     Document& doc_;
   };
   bool CanUndo() const { return cursor_ > 0 || (open_ && !open_->commands.empty()); }
@@ -136,7 +136,7 @@ public:
   // --- for commands ---
   struct Access;
 
-private:
+ private:
   struct Step {
     std::vector<std::unique_ptr<Command>> commands;
     bool replacesPicture = false;

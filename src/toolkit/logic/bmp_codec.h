@@ -16,7 +16,8 @@ void Decode(std::span<const uint8_t> file, const PixelAllocator& alloc);
 // Bytes per row of a 24-bit DIB: width*3 rounded up to a multiple of 4.
 size_t Stride24(int32_t width);
 
-// BITMAPFILEHEADER + BITMAPINFOHEADER (40 bytes) for a bottom-up 24-bit BI_RGB image; width, height >= 0.
+// BITMAPFILEHEADER + BITMAPINFOHEADER (40 bytes) for a bottom-up 24-bit BI_RGB image; width, height
+// >= 0.
 std::array<uint8_t, 54> Header24(int32_t width, int32_t height);
 
 }  // namespace qtk::bmp

@@ -23,6 +23,8 @@ constexpr int ScaleFromDpi(int value, int dpi) {
 }
 
 // A usable screen density: what the system reports, or 96 when it reports nothing sensible.
-constexpr int SaneDpi(int reported) { return reported >= 48 && reported <= 960 ? reported : kDesignDpi; }
+constexpr int SaneDpi(int reported) {
+  return reported >= 48 && reported <= 960 ? reported : kDesignDpi;
+}
 
 }  // namespace qtk
