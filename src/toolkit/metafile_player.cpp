@@ -32,6 +32,7 @@ constexpr DWORD kTimeLimitMs = 4000;
 // Records a player may fall over before the file counts as one the system cannot play.
 constexpr uint32_t kMaxSkipped = 8;
 constexpr uint32_t kNoRecord = UINT32_MAX;
+constexpr char kCannotStart[] = "メタファイルを再生する準備ができません";
 
 // The head of the shared block; the metafile's bytes and the 24-bit top-down pixels follow.
 struct Request {
@@ -133,9 +134,10 @@ void PlayMetafile(const MetafileBits& m, Bitmap& into, HANDLE cancel) {
   KernelHandle section(CreateFileMappingW(INVALID_HANDLE_VALUE, &inherited, PAGE_READWRITE,
                                           static_cast<DWORD>(total >> 32),
                                           static_cast<DWORD>(total), nullptr));
-  if (!section.get()) throw Error(m.failure);
+  // What fails here is the system, not the file: the message says which call and why.
+  if (!section.get()) ThrowCallFailed(kCannotStart, "CreateFileMapping");
   const MappedView view = MapWhole(section.get());
-  if (!view.get()) throw Error(m.failure);
+  if (!view.get()) ThrowCallFailed(kCannotStart, "MapViewOfFile");
   auto* request = reinterpret_cast<Request*>(view.get());
   request->magic = kAsked;
   request->enhanced = m.format == MetafileBits::Format::Enhanced;
@@ -161,7 +163,7 @@ void PlayMetafile(const MetafileBits& m, Bitmap& into, HANDLE cancel) {
     request->record = kNoRecord;
     request->drawn = 0;
     KernelHandle player(StartPlayer(section.get()));
-    if (!player.get()) throw Error(m.failure);
+    if (!player.get()) ThrowCallFailed(kCannotStart, "CreateProcess");
     const Ending ending = AwaitPlayer(player.get(), cancel, deadline);
     if (ending == Ending::Played && request->played == kPlayed) break;
     const uint32_t at = request->record;
