@@ -206,8 +206,10 @@ class PreviewHook::Pane {
     preview_.Clear();
     SetWindowTextA(pane, "");
     InvalidateRect(pane, nullptr, TRUE);
-    if (path.empty() || !(cancel_ = CreateEventW(nullptr, TRUE, FALSE, nullptr))) return;
-    reader_ = std::thread([this, child, path, r, cancel = cancel_] {
+    if (path.empty()) return;
+    cancel_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!cancel_) return;
+    reader_ = std::thread([this, child, path, r, cancel = cancel_.get()] {
       PicturePreview read;
       read.Load(path, r.right, r.bottom, cancel);
       {
@@ -233,10 +235,9 @@ class PreviewHook::Pane {
   // Gives up on the picture being read: its player is ended, and what it read is dropped.
   void StopReading() {
     if (!reader_.joinable()) return;
-    SetEvent(cancel_);
+    SetEvent(cancel_.get());
     reader_.join();
-    CloseHandle(cancel_);
-    cancel_ = nullptr;
+    cancel_.reset();
     std::lock_guard<std::mutex> lock(mutex_);
     read_.reset();
   }
@@ -244,7 +245,7 @@ class PreviewHook::Pane {
   PicturePreview preview_;
   std::string path_;
   std::thread reader_;
-  HANDLE cancel_ = nullptr;
+  KernelHandle cancel_;
   std::mutex mutex_;
   std::optional<PicturePreview> read_;
 };
