@@ -152,7 +152,7 @@ void TScrivletForm1::PB1MouseMove(int32_t x, int32_t y) {
   switch (toolMode) {
     case kToolSelect: {
       int64_t dx = int64_t{x} - lastPoint.x, dy = int64_t{y} - lastPoint.y;
-      if (LineRecord* selected = doc.SelectedLine()) {
+      if (const LineRecord* selected = doc.SelectedLine()) {
         LineRecord moved = *selected;
         moved.StartX = Shift(moved.StartX, dx);
         moved.EndX = Shift(moved.EndX, dx);
@@ -161,7 +161,7 @@ void TScrivletForm1::PB1MouseMove(int32_t x, int32_t y) {
         doc.ChangeLine(*selected, moved);
         ComposePicture();
       }
-      if (TMoji* selected = doc.SelectedText()) {
+      if (const TMoji* selected = doc.SelectedText()) {
         TMoji moved = *selected;
         moved.X = Shift(moved.X, dx);
         moved.Y = Shift(moved.Y, dy);

@@ -32,6 +32,9 @@ size_t IndexOf(const std::vector<std::unique_ptr<T>>& list, const T* item) {
   return static_cast<size_t>(it - list.begin());
 }
 
+Touch TouchOf(const LineRecord* line) { return {line, nullptr}; }
+Touch TouchOf(const TMoji* label) { return {nullptr, label}; }
+
 bool SameFields(const LineRecord& a, const LineRecord& b) { return a == b; }
 
 bool SameFields(const TMoji& a, const TMoji& b) {
@@ -47,8 +50,8 @@ class Move final : public Command {
       : out_(std::move(out)), item_(item), index_(index), entering_(entering) {}
   void Apply(Document& d) override { entering_ ? Put(d) : Take(d); }
   void Revert(Document& d) override { entering_ ? Take(d) : Put(d); }
-  const void* Touched(bool applied) const override {
-    return applied == entering_ ? item_ : nullptr;
+  Touch Touched(bool applied) const override {
+    return applied == entering_ ? TouchOf(item_) : Touch{};
   }
 
  private:
@@ -87,7 +90,7 @@ class Change final : public Command {
     return true;
   }
   bool ChangesNothing() const override { return SameFields(before_, after_); }
-  const void* Touched(bool) const override { return item_; }
+  Touch Touched(bool) const override { return TouchOf(item_); }
 
  private:
   T* item_;

@@ -10,12 +10,12 @@ namespace quillora {
 Document::Document(size_t pictureBudget) : pictureBudget_(pictureBudget) {}
 Document::~Document() = default;
 
-void Document::Select(LineRecord* line) {
+void Document::Select(const LineRecord* line) {
   selectedLine_ = line;
   selectedText_ = nullptr;
 }
 
-void Document::Select(TMoji* label) {
+void Document::Select(const TMoji* label) {
   selectedLine_ = nullptr;
   selectedText_ = label;
 }
@@ -212,18 +212,30 @@ bool Document::Redo() {
   return true;
 }
 
+namespace {
+
+template <class T>
+bool Holds(const std::vector<std::unique_ptr<T>>& list, const T* item) {
+  return std::any_of(list.begin(), list.end(), [item](const auto& p) { return p.get() == item; });
+}
+
+}  // namespace
+
+// The last command of the step that left an annotation in its list names it.
 void Document::SelectAfter(const Step& step, bool applied) {
   Deselect();
   touchedLine_ = nullptr;
   touchedText_ = nullptr;
   for (auto it = step.commands.rbegin(); it != step.commands.rend(); ++it) {
-    const void* touched = (*it)->Touched(applied);
-    if (!touched) continue;
-    for (const auto& line : lines_)
-      if (line.get() == touched) touchedLine_ = line.get();
-    for (const auto& label : texts_)
-      if (label.get() == touched) touchedText_ = label.get();
-    if (touchedLine_ || touchedText_) return;
+    const Touch touched = (*it)->Touched(applied);
+    if (touched.line && Holds(lines_, touched.line)) {
+      touchedLine_ = touched.line;
+      return;
+    }
+    if (touched.label && Holds(texts_, touched.label)) {
+      touchedText_ = touched.label;
+      return;
+    }
   }
 }
 

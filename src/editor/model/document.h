@@ -18,6 +18,12 @@ using TextList = std::vector<std::unique_ptr<TMoji>>;
 
 class Document;
 
+// An annotation that a change left in its list, which a view may select.
+struct Touch {
+  const LineRecord* line = nullptr;
+  const TMoji* label = nullptr;
+};
+
 // One change of the document. It remembers what it needs to go both ways: Apply makes the change
 // (again), Revert takes it back. Commands of the history only ever run in order, so Revert finds
 // the document exactly as Apply left it.
@@ -35,7 +41,7 @@ class Command {
   // True when it leaves the document as it found it (a move that came back to where it began).
   virtual bool ChangesNothing() const { return false; }
   // The annotation the change left in a list (applied or reverted), which a view may select.
-  virtual const void* Touched(bool applied) const { return nullptr; }
+  virtual Touch Touched(bool applied) const { return {}; }
 };
 
 // The document without a window: base picture, line and label lists, selection, current file
@@ -59,8 +65,8 @@ class Document {
   const qtk::Bitmap& Base() const { return base_; }
   const LineList& Lines() const { return lines_; }
   const TextList& Texts() const { return texts_; }
-  LineRecord* SelectedLine() const { return selectedLine_; }
-  TMoji* SelectedText() const { return selectedText_; }
+  const LineRecord* SelectedLine() const { return selectedLine_; }
+  const TMoji* SelectedText() const { return selectedText_; }
   const std::string& FileName() const { return fileName_; }
   const std::string& Caption() const { return caption_; }
   // True when the document differs from the file it was last loaded from or saved to, when it
@@ -70,8 +76,8 @@ class Document {
   uint64_t PictureVersion() const { return pictureVersion_; }
 
   // --- outside the history ---
-  void Select(LineRecord* line);
-  void Select(TMoji* label);
+  void Select(const LineRecord* line);
+  void Select(const TMoji* label);
   void Deselect();
   void SetFileName(std::string name) { fileName_ = std::move(name); }
   void SetCaption(std::string caption) { caption_ = std::move(caption); }
@@ -124,8 +130,8 @@ class Document {
   bool Redo();
   // What the last undo or redo brought back or changed, when it is in a list (else none): the
   // annotation a view may select. Undo and redo leave nothing selected themselves.
-  LineRecord* TouchedLine() const { return touchedLine_; }
-  TMoji* TouchedText() const { return touchedText_; }
+  const LineRecord* TouchedLine() const { return touchedLine_; }
+  const TMoji* TouchedText() const { return touchedText_; }
   size_t UndoSteps() const { return cursor_; }
   size_t RedoSteps() const { return steps_.size() - cursor_; }
   size_t HeldPictureBytes() const;
@@ -151,8 +157,8 @@ class Document {
   qtk::Bitmap base_;
   LineList lines_;
   TextList texts_;
-  LineRecord* selectedLine_ = nullptr;
-  TMoji* selectedText_ = nullptr;
+  const LineRecord* selectedLine_ = nullptr;
+  const TMoji* selectedText_ = nullptr;
   std::string fileName_;
   std::string caption_;
   // Every state the document takes has a number of its own; the flag compares the current one
@@ -162,8 +168,8 @@ class Document {
   bool marked_ = false;
   size_t pictureBudget_;
   uint64_t pictureVersion_ = 0;
-  LineRecord* touchedLine_ = nullptr;
-  TMoji* touchedText_ = nullptr;
+  const LineRecord* touchedLine_ = nullptr;
+  const TMoji* touchedText_ = nullptr;
 
   void Drop(Step& step);
   void SetState(uint64_t state);
