@@ -82,6 +82,30 @@ TEST_F(UndoRoad, UndoPastASave_Should_AskOnClose) {
   ASSERT_TRUE(Answer(box, IDCANCEL));
 }
 
+// A file that cannot be read changes nothing: the saved line stays, and the close asks nothing.
+TEST_F(UndoRoad, FailedOpen_Should_KeepTheSavedDocument) {
+  StartEditor();
+  const std::string good = dir.File("good.bmp"), bad = dir.File("bad.bmp");
+  const std::string white =
+      testing_support::MakeBmp24(300, 200, [](int, int) { return 0xFFFFFFu; });
+  testing_support::WriteFile(good, white);
+  testing_support::WriteFile(bad, white.substr(0, 300));
+  OpenThroughDialog(good);
+  ASSERT_TRUE(WaitFor([&] { return Caption() == "　Quillora　　good.bmp"; }, 5000)) << Caption();
+  Drag(picture, {20, 20}, {200, 120});
+  ASSERT_TRUE(Shows(110, 70, IsRed));
+  Keys(editor, {VK_CONTROL, 'S'});
+  ASSERT_TRUE(WaitFor([&] { return testing_support::ReadFileBytes(good) != white; }, 5000));
+  OpenThroughDialog(bad);
+  const Box error = WaitBox(*program);
+  ASSERT_NE(error.hwnd, nullptr) << "no error box";
+  ASSERT_TRUE(Answer(error, IDOK));
+  EXPECT_TRUE(Shows(110, 70, IsRed)) << "the line went with the failed open";
+  EXPECT_EQ(Caption(), "　Quillora　　good.bmp");
+  Keys(editor, {VK_MENU, VK_F4});
+  EXPECT_EQ(program->WaitEnd(10000), 0) << "the saved document asked before closing";
+}
+
 // A reload and a new capture are steps like any other: the way back reaches the marked picture.
 TEST_F(UndoRoad, UndoPastAReload_Should_BringTheLineBack) {
   StartEditor();
