@@ -39,7 +39,7 @@ qtk::FontSpec Face(const char* name, int height, unsigned style, qtk::Color colo
 // a third of them transparent, in the order a user would have made them.
 void FillDocument(TScrivletForm1& editor, int lines, int arrows, int labels) {
   Sequence r{20240601u};
-  const int w = editor.composedImage.Width(), h = editor.composedImage.Height();
+  const int w = editor.doc.Base().Width(), h = editor.doc.Base().Height();
   const qtk::Color colours[] = {qtk::clRed,     qtk::clBlue, qtk::clLime,  qtk::clYellow,
                                 qtk::clFuchsia, qtk::clAqua, qtk::clBlack, qtk::clWhite};
   for (int i = 0; i < lines + arrows; ++i) {
@@ -91,6 +91,7 @@ double DragPass(TScrivletForm1& editor) {
       x += step % 2 ? 7 : -3;
       y += step % 3 ? -2 : 4;
       editor.PB1MouseMove(x, y);
+      UpdateWindow(editor.PB1.Handle());  // the paint the move asked for
     }
   });
   editor.PB1MouseUp(qtk::MouseButton::Left, x, y);
@@ -112,7 +113,7 @@ void ProcessPending() {
 int DragOn(TScrivletForm1& editor, const std::string& file, double perSecondGoal) {
   editor.LoadPicture(file);
   ProcessPending();
-  std::printf("picture %dx%d\n", editor.composedImage.Width(), editor.composedImage.Height());
+  std::printf("picture %dx%d\n", editor.doc.Base().Width(), editor.doc.Base().Height());
   double emptyMs = 1e30, dragMs = 1e30, emptyWholeMs = 1e30, wholeMs = 1e30;
   for (int round = 0; round < 5; ++round) {
     editor.ClearAnnotations();

@@ -60,7 +60,7 @@ int RunSave(const std::vector<std::string>& args) {
   Report("JPEG save (SaveJpeg)", jpegMs, "tjbench compress, q 90, 4:2:0", compressMs, 1.2);
 
   // Where the time goes: the encoder alone, its output thrown away, against the same anchor.
-  const qtk::PixelBuffer pixels = editor.composedImage.View();
+  const qtk::PixelBuffer pixels = editor.view.Picture().View();
   Report("  encode alone, into memory",
          BestOf(9, [&] { qtk::jpeg::Encode(pixels, [](const uint8_t*, size_t) {}); }),
          "tjbench compress, q 90, 4:2:0", compressMs, 1e9);
@@ -71,8 +71,8 @@ int RunSave(const std::vector<std::string>& args) {
   std::vector<uint8_t> bytes(size, 0x5A);
   double bareMs = BestOf(5, [&] { BareWrite(bare, bytes); });
   Report("BMP save (SaveBitmap)", bmpMs, "one bare write, same size", bareMs, 1.5);
-  std::printf("picture %dx%d, JPEG %lld bytes, BMP %zu bytes\n", editor.composedImage.Width(),
-              editor.composedImage.Height(), FileSize(jpg), size);
+  std::printf("picture %dx%d, JPEG %lld bytes, BMP %zu bytes\n", editor.view.Picture().Width(),
+              editor.view.Picture().Height(), FileSize(jpg), size);
 
   for (const std::string& f : {jpg, out, bare}) DeleteFileA(f.c_str());
   RemoveDirectoryA(folder.c_str());

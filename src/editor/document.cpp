@@ -42,20 +42,6 @@ void TScrivletForm1::DeselectAll() {
   ComposePicture();
 }
 
-// Once ComposePicture has run, the composed picture is what a whole pass gives: the copy brings
-// it to the part being painted, which the system clips it to. What the pass itself copied outside
-// that part did not reach the screen, so it is painted again afterwards.
-void TScrivletForm1::PB1Paint() {
-  ComposePicture();
-  if (composedImage.Empty()) return;
-  PB1.GetCanvas().Draw(0, 0, composedImage.DC(), composedImage.Width(), composedImage.Height());
-  for (const Box& b : dirty_) {
-    const RECT r = ToRect(b);
-    InvalidateRect(PB1.Handle(), &r, FALSE);
-  }
-  dirty_.clear();
-}
-
 void TScrivletForm1::ActNewExecute() { LoadPicture(""); }
 
 void TScrivletForm1::ActReloadExecute() {
@@ -69,12 +55,7 @@ void TScrivletForm1::SizeToBase() {
   ScrollBox1.ScrollTo(0, 0);  // a new picture is shown from its top-left corner
   const qtk::Bitmap& base = doc.Base();
   PB1.SetSize(base.Width(), base.Height());
-  // The whole pass that follows writes every pixel: nothing of the old picture is kept. A frame
-  // that just left the history is taken over rather than a new one made.
-  if (composedImage.Empty()) doc.TakeSpare(composedImage);
-  composedImage.Allocate(base.Width(), base.Height());
   ScrollBox1.SetContentSize(base.Width(), base.Height());
-  composeAll_ = true;  // a new base picture: the next pass draws everything
 }
 
 LRESULT TScrivletForm1::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {

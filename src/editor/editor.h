@@ -12,6 +12,7 @@
 #include "annotations/moji.h"
 #include "editor/logic/paint_boxes.h"
 #include "editor/model/document.h"
+#include "editor/view/composition.h"
 #include "toolkit/action.h"
 #include "toolkit/bars.h"
 #include "toolkit/bitmap.h"
@@ -39,8 +40,8 @@ inline RECT ToRect(const Box& b) {
           static_cast<LONG>(b.bottom)};
 }
 
-// The editor window: the document (base picture, annotations, composed picture, file name,
-// modified flag), its controls and commands. Methods are split over files by concern.
+// The editor window: the document (base picture, annotations, file name, modified flag), what
+// it looks like, its controls and commands. Methods are split over files by concern.
 class TScrivletForm1 : public qtk::Form {
  public:
   TScrivletForm1();
@@ -58,12 +59,14 @@ class TScrivletForm1 : public qtk::Form {
   void FormCreate(const std::string& commandLineFile);
   void FormDestroy();
   void ClearAnnotations();
-  // Brings the composed picture and PB1 up to date, redrawing only what changed (compose.cpp).
+  // The one refresh that every handler ends in: the composition takes what the document's
+  // changes touched, and the rectangles of the screen that changed are invalidated.
   void ComposePicture();
-  // The whole pass, whatever changed: base, every line, every label. Loading and pasting run it.
+  // The same, with everything drawn again.
   void ComposeFull();
   void DeselectAll();
-  void PB1Paint();
+  // Copies the part of the screen asked for; draws nothing else.
+  void PB1Paint(HDC dc, const RECT& area);
   void ActNewExecute();
 
   // --- loading (load.cpp) ---
@@ -92,13 +95,9 @@ class TScrivletForm1 : public qtk::Form {
   void ActReloadExecute();
 
   // --- lines and labels (draw.cpp, text.cpp) ---
-  void DrawLine(const LineRecord& line, bool selected);
-  void DrawArrowHead(const LineRecord& line, bool selected);
-  void DrawLine(qtk::Bitmap& into, const LineRecord& line, bool selected);
-  void DrawArrowHead(qtk::Bitmap& into, const LineRecord& line, bool selected);
   // What a file and the paper get: every annotation in its own colours, whatever is selected on
-  // the screen; the composed picture itself when nothing is, else a picture made in `scratch`.
-  const qtk::Bitmap& WrittenPicture(qtk::Bitmap& scratch);
+  // the screen.
+  const qtk::Bitmap& WrittenPicture();
   void TextOKButtonClick();
   void InsTextChange();
   void ShowLabelInEntry(const TMoji& label);
@@ -145,14 +144,16 @@ class TScrivletForm1 : public qtk::Form {
   // The document: base picture, annotations, selection, file name, modified flag. It changes
   // only through its own calls; the window shows it.
   Document doc;
-  qtk::Bitmap composedImage;
+  // What the document looks like: the picture that is saved, printed and picked, and what the
+  // screen shows over it.
+  Composition view;
   int32_t toolMode = kToolNone;
   POINT textPoint{0, 0};
   POINT lastPoint{0, 0};
   bool dragging = false;
-  LineRecord* gestureLine = nullptr;  // the record the current line press added (pointer.cpp)
-  bool gestureStep_ = false;          // the press opened the step its drag fills
-  bool historyBegun_ = false;         // the first capture has shown the editor
+  const LineRecord* gestureLine = nullptr;  // the record the current line press added (pointer.cpp)
+  bool gestureStep_ = false;                // the press opened the step its drag fills
+  bool historyBegun_ = false;               // the first capture has shown the editor
 
   // --- commands (layout.cpp) ---
   qtk::Action ActNew, ActOpen, ActSave, ActSaveAs, ActPrint, ActExit, ActReload, ActVer, ActFont,
@@ -206,8 +207,8 @@ class TScrivletForm1 : public qtk::Form {
   void CreateTextRow();
   void CreatePalette();
   void LayoutBands();
-  void SizeToBase();  // PB1 and the composed image take the base image's size
-  // Reads a new base picture through the composed image; the document takes it as one change.
+  void SizeToBase();  // PB1 takes the base image's size
+  // Reads a new base picture into a frame of its own; the document takes it as one change.
   void ReplaceBase(const std::function<void(qtk::Bitmap& into)>& read, bool keepMarks,
                    const std::string& name, const std::string& caption);
   // The caption of a picture loaded under `name` with extension `ext`.
@@ -218,34 +219,6 @@ class TScrivletForm1 : public qtk::Form {
   void EndGesture();
   // The window after an undo or redo: the picture's size, the caption, the selection's band.
   void ShowHistoryStep(bool hadTextSelected);
-
-  // --- what the composed picture shows (compose.cpp) ---
-  struct ShownLine {
-    const LineRecord* record;
-    LineRecord drawn;
-    bool selected;
-  };
-  struct ShownLabel {
-    const TMoji* label;
-    std::string text;
-    qtk::FontSpec font;
-    qtk::Color background;
-    int32_t x, y;
-    bool selected;
-    Box box;  // what its drawing can touch
-  };
-  bool DiffLines(const Box& picture);
-  bool DiffLabels(const Box& picture);
-  ShownLabel Shown(const TMoji& label, bool selected, const ShownLabel* before);
-  void Recompose();
-  std::vector<ShownLine> shownLines_;
-  std::vector<ShownLabel> shownLabels_;
-  std::vector<size_t> order_;    // scratch of the diffs
-  std::vector<Box> dirty_;       // what the last pass redrew and copied to PB1
-  std::vector<Box> screenOnly_;  // drawn on PB1 alone (the text-point marker)
-  bool composeAll_ = true;       // the base picture changed
-  uint64_t shownPictureVersion_ = 0;
-  Box shownPicture_;  // the composed picture's size at the last pass
 
   qtk::BitmapObject glyphs_;
   qtk::AcceleratorTable accelerators_;

@@ -35,8 +35,7 @@ void TScrivletForm1::ShowHistoryStep(bool hadTextSelected) {
     InsText.SetText("");
     TextOKButton.SetEnabled(false);
   }
-  if (doc.Base().Width() != composedImage.Width() || doc.Base().Height() != composedImage.Height())
-    SizeToBase();
+  if (doc.Base().Width() != PB1.Width() || doc.Base().Height() != PB1.Height()) SizeToBase();
   ShowCaption();
   ActSave.SetEnabled(true);
   ComposePicture();

@@ -196,7 +196,7 @@ void TScrivletForm1::CreateControls() {
   Image1.Hide();
   PB1.Create(ScrollBox1.Handle(), 0, 0, 1, 1);
   PB1.SetPopupMenu(PopupMenu2.get());
-  PB1.onPaint = [this] { PB1Paint(); };
+  PB1.onPaint = [this](HDC dc, const RECT& area) { PB1Paint(dc, area); };
   PB1.onPress = [this](qtk::MouseButton b, int x, int y) { PB1MouseDown(b, x, y); };
   PB1.onMove = [this](int x, int y) { PB1MouseMove(x, y); };
   PB1.onRelease = [this](qtk::MouseButton b, int x, int y) { PB1MouseUp(b, x, y); };

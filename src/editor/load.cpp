@@ -34,21 +34,17 @@ std::string TScrivletForm1::DocumentCaption(const std::string& ext, const std::s
 
 void TScrivletForm1::ShowCaption() { SetText(doc.Caption()); }
 
-// The readers write the new picture into the composed image, which holds nothing but the last
-// composition; the document takes those pixels by exchange once reading has returned, and the
-// picture it had goes into the step that undoes the change. After a failure the document is
-// untouched and the composed image is made its composition again.
+// The readers write the new picture into a frame of its own: one that left the history when
+// there is one (its memory is in use already), else a new one. The document takes those pixels
+// by exchange once reading has returned, and the picture it had goes into the step that undoes
+// the change. After a failure the document is untouched.
 void TScrivletForm1::ReplaceBase(const std::function<void(qtk::Bitmap& into)>& read, bool keepMarks,
                                  const std::string& name, const std::string& caption) {
   EndGesture();  // a drag under way ends here: its step is done before the picture changes
-  try {
-    read(composedImage);
-  } catch (...) {
-    composedImage.SetSize(doc.Base().Width(), doc.Base().Height());
-    ComposeFull();  // the reader may have written over any of it
-    throw;
-  }
-  doc.ReplacePicture(composedImage, keepMarks, name, caption);
+  qtk::Bitmap picture;
+  doc.TakeSpare(picture);
+  read(picture);
+  doc.ReplacePicture(picture, keepMarks, name, caption);
   SizeToBase();
 }
 

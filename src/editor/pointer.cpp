@@ -70,17 +70,17 @@ void TScrivletForm1::PB1MouseDown(qtk::MouseButton button, int32_t x, int32_t y)
       DeselectAll();
       doc.BeginStep();
       gestureStep_ = true;
-      for (const auto& line : doc.Lines()) {
-        if (HitTestLine(*line, x, y)) {
-          doc.Select(line.get());
+      for (const LineRecord& line : doc.Lines()) {
+        if (HitTestLine(line, x, y)) {
+          doc.Select(&line);
           lastPoint = {x, y};
           dragging = true;
           return;
         }
       }
-      for (const auto& text : doc.Texts()) {
-        if (text->HitTest(x, y, composedImage.GetCanvas())) {
-          doc.Select(text.get());
+      for (const TMoji& text : doc.Texts()) {
+        if (text.HitTest(x, y, view.Measuring())) {
+          doc.Select(&text);
           lastPoint = {x, y};
           dragging = true;
           InsText.SetFocus();
@@ -113,7 +113,8 @@ void TScrivletForm1::PB1MouseDown(qtk::MouseButton button, int32_t x, int32_t y)
       dragging = true;
       return;
     case kToolPick: {
-      qtk::Color picked = composedImage.GetCanvas().Pixel(x, y);
+      ComposePicture();
+      qtk::Color picked = view.PixelAt(x, y);
       NowColor.SetColor(picked);
       NBK.SetColor(NowColor.GetColor() ^ 0x00FFFFFF);
       return;

@@ -71,8 +71,7 @@ void TScrivletForm1::ActPrintExecute() {
   printer.BeginDoc();
   JobGuard job(printer);
 
-  qtk::Bitmap scratch;
-  const qtk::Bitmap& picture = WrittenPicture(scratch);
+  const qtk::Bitmap& picture = WrittenPicture();
   const int32_t w = picture.Width(), h = picture.Height();
   const PrintTarget target = FitToPage(w, h, printer.PageWidth(), printer.PageHeight());
   {

@@ -153,8 +153,7 @@ void TScrivletForm1::ActSaveAsExecute() {
 void TScrivletForm1::ActExitExecute() { Close(); }
 
 void TScrivletForm1::SaveJpeg() {
-  qtk::Bitmap scratch;
-  const qtk::PixelBuffer pixels = WrittenPicture(scratch).View();
+  const qtk::PixelBuffer pixels = WrittenPicture().View();
   WriteReplacing(doc.FileName(), [&](HANDLE file) {
     // The encoder hands over small pieces; they are gathered so that the disk sees few writes.
     std::vector<uint8_t> pending;
@@ -173,8 +172,7 @@ void TScrivletForm1::SaveJpeg() {
 
 void TScrivletForm1::SaveBitmap() {
   WriteReplacing(doc.FileName(), [&](HANDLE file) {
-    qtk::Bitmap scratch;
-    WrittenPicture(scratch).WriteBmp(
+    WrittenPicture().WriteBmp(
         [file](const uint8_t* data, size_t size) { WriteAll(file, data, size); });
   });
   AfterWrite();

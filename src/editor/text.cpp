@@ -55,22 +55,10 @@ void TScrivletForm1::ShowLabelInEntry(const TMoji& label) {
   AdjustTextPanel();
 }
 
-// The marker is drawn on the screen only; the next composition takes it away.
+// The marker shows on the screen only, until the text point is given up.
 void TScrivletForm1::DrawTextPoint() {
-  qtk::Canvas& canvas = PB1.GetCanvas();
-  canvas.SetPenMode(qtk::PenMode::Not);
-  const int pen = 4;  // it lies on the picture, which is shown one pixel per pixel
-  canvas.SetPenWidth(pen);
-  // The bar is vertical: bringing its ends to the box just around PB1 leaves every visible pixel
-  // as it was and keeps GDI's numbers small for a point far outside.
-  constexpr int64_t kMargin = 8;
-  const int64_t w = PB1.Width(), h = PB1.Height();
-  const int64_t x = textPoint.x, top = textPoint.y;
-  const int64_t bottom = top + std::abs(int64_t{InsText.Font().height});
-  if (x < -kMargin || x > w + kMargin || bottom < -kMargin || top > h + kMargin) return;
-  canvas.MoveTo(static_cast<int>(x), static_cast<int>(std::max(top, -kMargin)));
-  canvas.LineTo(static_cast<int>(x), static_cast<int>(std::min(bottom, h + kMargin)));
-  screenOnly_.push_back(StrokeBox(x, top, x, bottom, pen));  // the next pass copies it away
+  view.ShowMarker(textPoint.x, textPoint.y, InsText.Font().height);
+  ComposePicture();
 }
 
 // The row always fits its children, which takes precedence over any height asked of it: the

@@ -146,7 +146,8 @@ class PaintBox : public Window {
  public:
   void Create(HWND parent, int x, int y, int width, int height);
   Canvas& GetCanvas() { return canvas_; }
-  std::function<void()> onPaint;
+  // Paints the part `area` of the box into `dc`, the box's own device context.
+  std::function<void(HDC dc, const RECT& area)> onPaint;
   std::function<void(MouseButton, int x, int y)> onPress;
   std::function<void(int x, int y)> onMove;
   std::function<void(MouseButton, int x, int y)> onRelease;

@@ -70,7 +70,7 @@ LRESULT PaintBox::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         PAINTSTRUCT* ps;
         ~EndGuard() { EndPaint(hwnd, ps); }
       } guard{hwnd_, &ps};
-      if (onPaint) onPaint();
+      if (onPaint) onPaint(ps.hdc, ps.rcPaint);
       return 0;
     }
     case WM_LBUTTONDOWN:

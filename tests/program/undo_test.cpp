@@ -52,6 +52,48 @@ TEST_F(UndoRoad, DeleteAndOpen_Should_ComeBackWithCtrlZ) {
   EXPECT_TRUE(Shows(450, 200, kWhite)) << "the blank picture at its own size";
 }
 
+// The pixel (x, y) of a 24-bit bottom-up BMP file's bytes.
+uint32_t BmpPixel(const std::string& bmp, int x, int y) {
+  auto at = [&](size_t i) { return static_cast<uint32_t>(static_cast<uint8_t>(bmp.at(i))); };
+  auto word = [&](size_t i) { return at(i) | at(i + 1) << 8 | at(i + 2) << 16 | at(i + 3) << 24; };
+  const uint32_t width = word(18), height = word(22);
+  const size_t row = (width * 3 + 3) & ~3u;
+  const size_t p = word(10) + (height - 1 - static_cast<uint32_t>(y)) * row + x * 3u;
+  return at(p) << 16 | at(p + 1) << 8 | at(p + 2);  // as 0xBBGGRR, like a COLORREF
+}
+
+// What is selected on the screen is saved as it is drawn, in its own colour.
+TEST_F(UndoRoad, SelectedLine_Should_BeSavedInItsOwnColour) {
+  StartEditor();
+  const std::string path = dir.File("w.bmp");
+  testing_support::WriteFile(
+      path, testing_support::MakeBmp24(300, 200, [](int, int) { return 0xFFFFFFu; }));
+  OpenThroughDialog(path);
+  ASSERT_TRUE(WaitFor([&] { return Caption() == "　Quillora　　w.bmp"; }, 5000)) << Caption();
+  Drag(picture, {20, 20}, {200, 120});
+  ASSERT_TRUE(Shows(110, 70, IsRed));
+  Click(picture, 250, 150, true);
+  Wait(400);
+  Keys(nullptr, {VK_DOWN});
+  Keys(nullptr, {VK_DOWN});
+  Keys(nullptr, {VK_RETURN});
+  Click(picture, 110, 70);
+  ASSERT_TRUE(Shows(110, 70, [](uint32_t c) { return !IsRed(c) && c != 0xFFFFFFu; }))
+      << "the line was not selected: " << std::hex << At(110, 70);
+  Keys(editor, {VK_CONTROL, 'S'});
+  std::string saved;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        saved = testing_support::ReadFileBytes(path);
+        return saved.size() > 54 && BmpPixel(saved, 110, 70) != 0xFFFFFFu;
+      },
+      5000))
+      << "Ctrl+S wrote no line";
+  EXPECT_TRUE(IsRed(BmpPixel(saved, 110, 70))) << std::hex << BmpPixel(saved, 110, 70);
+  EXPECT_EQ(BmpPixel(saved, 250, 30), 0xFFFFFFu);
+  EXPECT_FALSE(IsRed(At(110, 70))) << "the screen still shows it selected";
+}
+
 // A picture that came back by undo and differs from its file is never closed without the question.
 TEST_F(UndoRoad, UndoPastASave_Should_AskOnClose) {
   StartEditor();

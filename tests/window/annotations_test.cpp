@@ -52,7 +52,7 @@ TEST_F(AnnotLineDraw, DrawLine_Should_StrokeInItsColourAndWidth_When_NotSelected
 
 TEST_F(AnnotLineDraw, DrawLine_Should_InvertWhatLiesUnder_When_Selected) {
   UsePicture(640, 480, [](int x, int) { return x < 320 ? kBlack : kWhite; });
-  LineRecord& line = AddLine({100, 240, 540, 240, 9, kRed, false});
+  const LineRecord& line = AddLine({100, 240, 540, 240, 9, kRed, false});
   editor->doc.Select(&line);
   editor->ComposePicture();
   EXPECT_EQ(Px(200, 240), kWhite);
@@ -124,8 +124,8 @@ TEST_F(AnnotLineDraw, Compose_Should_PaintLaterLineOverEarlier) {
   AddLine({320, 40, 320, 440, 9, kBlue, false});
   editor->ComposePicture();
   EXPECT_EQ(Px(320, 240), kBlue);
-  const LineRecord red = *editor->doc.Lines()[0];  // the red one, drawn again last
-  editor->doc.Remove(*editor->doc.Lines()[0]);
+  const LineRecord red = editor->doc.Lines()[0];  // the red one, drawn again last
+  editor->doc.Remove(editor->doc.Lines()[0]);
   editor->doc.AddLine(red);
   editor->ComposePicture();
   EXPECT_EQ(Px(320, 240), kRed);
@@ -133,7 +133,7 @@ TEST_F(AnnotLineDraw, Compose_Should_PaintLaterLineOverEarlier) {
 
 TEST_F(AnnotLineDraw, Compose_Should_DrawSelectedLineInItsPlace) {
   UsePicture(640, 480, [](int, int) { return kBlack; });
-  LineRecord& under = AddLine({100, 240, 540, 240, 9, kRed, false});
+  const LineRecord& under = AddLine({100, 240, 540, 240, 9, kRed, false});
   AddLine({320, 40, 320, 440, 9, kBlue, false});
   editor->doc.Select(&under);
   editor->ComposePicture();
@@ -247,7 +247,7 @@ TEST_F(AnnotLineHit, Press_Should_UseStartBand_OnVerticalLine) {
 }
 
 TEST_F(AnnotLineHit, Press_Should_SelectEarlierLine_When_LinesOverlap) {
-  LineRecord& first = AddLine({100, 240, 540, 240, 5, kRed, false});
+  const LineRecord& first = AddLine({100, 240, 540, 240, 5, kRed, false});
   AddLine({320, 40, 320, 440, 5, kBlue, false});
   Click(320, 240);
   EXPECT_EQ(editor->doc.SelectedLine(), &first);
@@ -256,7 +256,7 @@ TEST_F(AnnotLineHit, Press_Should_SelectEarlierLine_When_LinesOverlap) {
 TEST_F(AnnotLineHit, Press_Should_PreferLine_When_LabelLiesOverIt) {
   PlaceLabel(300, 230, "WWWWWWWW", 0x00FF00);
   Tool(TScrivletForm1::kSelect1);
-  LineRecord& line = AddLine({100, 236, 540, 236, 5, kRed, false});
+  const LineRecord& line = AddLine({100, 236, 540, 236, 5, kRed, false});
   Click(320, 236);
   EXPECT_EQ(editor->doc.SelectedLine(), &line);
   EXPECT_EQ(editor->doc.SelectedText(), nullptr);

@@ -40,7 +40,7 @@ void LabelRef(qtk::Bitmap& ref, const TMoji& m, bool selected) {
 class AnnotTextDraw : public PictureTest {};
 
 TEST_F(AnnotTextDraw, Draw_Should_CoverExactlyItsCells_When_Opaque) {
-  TMoji& blank = PlaceLabel(50, 60, "    ", kLime);
+  const TMoji& blank = PlaceLabel(50, 60, "    ", kLime);
   SIZE cells = CellSize(blank.Font, blank.Text);
   ASSERT_GT(cells.cx, 0);
   EXPECT_EQ(CountNot(kWhite), cells.cx * cells.cy);
@@ -54,8 +54,8 @@ TEST_F(AnnotTextDraw, Draw_Should_CoverExactlyItsCells_When_Opaque) {
 
 TEST_F(AnnotTextDraw, Draw_Should_MatchPlainTextOutput_InBothForms) {
   UsePicture(640, 480, [](int x, int y) { return (x / 3 + y / 3) % 2 ? 0x204060u : 0xC0E0F0u; });
-  TMoji& opaque = PlaceLabel(40, 50, "Quillora 画像", kYellow);
-  TMoji& clear = PlaceLabel(60, 58, "Wg|", qtk::clNone);
+  const TMoji& opaque = PlaceLabel(40, 50, "Quillora 画像", kYellow);
+  const TMoji& clear = PlaceLabel(60, 58, "Wg|", qtk::clNone);
   editor->ComposePicture();
   auto ref = Reference();
   LabelRef(*ref, opaque, false);
@@ -78,7 +78,7 @@ TEST_F(AnnotTextDraw, Draw_Should_LeavePictureUnder_When_Transparent) {
 }
 
 TEST_F(AnnotTextDraw, Compose_Should_DrawLabelOverLineAddedAfterIt) {
-  TMoji& label = PlaceLabel(100, 100, "      ", kLime);
+  const TMoji& label = PlaceLabel(100, 100, "      ", kLime);
   SIZE cells = CellSize(label.Font, label.Text);
   const int y = 100 + cells.cy / 2;
   AddLine({20, y, 600, y, 5, kRed, false});
@@ -89,7 +89,7 @@ TEST_F(AnnotTextDraw, Compose_Should_DrawLabelOverLineAddedAfterIt) {
 }
 
 TEST_F(AnnotTextDraw, Compose_Should_DrawLaterLabelOverEarlier) {
-  TMoji& older = PlaceLabel(100, 100, "      ", kLime);
+  const TMoji& older = PlaceLabel(100, 100, "      ", kLime);
   PlaceLabel(110, 104, "      ", kYellow);
   editor->ComposePicture();
   EXPECT_EQ(Px(112, 106), kYellow);
@@ -102,7 +102,7 @@ TEST_F(AnnotTextDraw, Compose_Should_DrawLaterLabelOverEarlier) {
 }
 
 TEST_F(AnnotTextDraw, Draw_Should_MeasureAmpersandAsPrefix) {
-  TMoji& label = PlaceLabel(50, 60, "A&B", kLime);
+  const TMoji& label = PlaceLabel(50, 60, "A&B", kLime);
   SIZE measured = CalcSize(label.Font, "A&B");
   SIZE cells = CellSize(label.Font, "A&B");
   ASSERT_EQ(measured.cx, CellSize(label.Font, "AB").cx);
@@ -151,7 +151,7 @@ TEST_F(AnnotTextDraw, Draw_Should_ShowCodePage932Text_InFontOfAnyCharset) {
     font.height = -16;
     font.color = kRed;
     editor->InsText.SetFont(font);
-    TMoji& label = PlaceLabel(10, 20, c.text, kYellow);
+    const TMoji& label = PlaceLabel(10, 20, c.text, kYellow);
     for (bool selected : {false, true}) {
       editor->doc.Select(selected ? &label : nullptr);
       editor->ComposePicture();
@@ -181,7 +181,7 @@ TEST_F(AnnotTextDraw, Draw_Should_ShowCodePage932Text_InFontOfAnyCharset) {
         LabelRef(*narrow, label, selected);
         EXPECT_TRUE(SameAsComposed(*narrow)) << c.face << " " << selected;
       }
-      qtk::Canvas& canvas = editor->composedImage.GetCanvas();
+      qtk::Canvas& canvas = editor->view.Measuring();
       EXPECT_TRUE(label.HitTest(r.right, r.bottom, canvas)) << c.face;
       EXPECT_FALSE(label.HitTest(r.right + 1, r.bottom, canvas)) << c.face;
     }
@@ -193,7 +193,7 @@ TEST_F(AnnotTextDraw, Draw_Should_ShowCodePage932Text_InFontOfAnyCharset) {
 class AnnotTextHit : public PictureTest {};
 
 TEST_F(AnnotTextHit, Press_Should_HitOnePixelPastCells_AndNotTwo) {
-  TMoji& label = PlaceLabel(50, 60, "Hello", kLime);
+  const TMoji& label = PlaceLabel(50, 60, "Hello", kLime);
   SIZE s = CalcSize(label.Font, label.Text);
   ASSERT_GT(s.cx, 0);
   ASSERT_GT(s.cy, 0);
@@ -214,13 +214,13 @@ TEST_F(AnnotTextHit, Press_Should_HitOnePixelPastCells_AndNotTwo) {
   for (const Probe& p : probes) {
     Click(p.x, p.y);
     EXPECT_EQ(editor->doc.SelectedText() == &label, p.hit) << p.x << "," << p.y;
-    EXPECT_EQ(label.HitTest(p.x, p.y, editor->composedImage.GetCanvas()), p.hit);
+    EXPECT_EQ(label.HitTest(p.x, p.y, editor->view.Measuring()), p.hit);
   }
-  EXPECT_EQ(editor->composedImage.GetCanvas().Font(), label.Font);
+  EXPECT_EQ(editor->view.Measuring().Font(), label.Font);
 }
 
 TEST_F(AnnotTextHit, Press_Should_SelectOldestLabel_When_LabelsOverlap) {
-  TMoji& older = PlaceLabel(100, 100, "Overlap", kLime);
+  const TMoji& older = PlaceLabel(100, 100, "Overlap", kLime);
   PlaceLabel(104, 102, "Overlap", kYellow);
   Tool(TScrivletForm1::kSelect1);
   Click(108, 106);
@@ -228,8 +228,8 @@ TEST_F(AnnotTextHit, Press_Should_SelectOldestLabel_When_LabelsOverlap) {
 }
 
 TEST_F(AnnotTextHit, Press_Should_HitVisiblePart_When_LabelPartlyOutside) {
-  TMoji& label = PlaceLabel(100, 100, "      ", kLime);
-  label.X = -10;
+  const TMoji& label = PlaceLabel(100, 100, "      ", kLime);
+  MoveLabel(label, -10, 100);
   Tool(TScrivletForm1::kSelect1);
   Click(2, 105);
   EXPECT_EQ(editor->doc.SelectedText(), &label);
@@ -239,7 +239,7 @@ TEST_F(AnnotTextHit, Press_Should_HitVisiblePart_When_LabelPartlyOutside) {
 class AnnotTextFar : public PictureTest {};
 
 TEST_F(AnnotTextFar, Drag_Should_DrawNothing_When_LabelMovedFarOutside) {
-  TMoji& label = PlaceLabel(50, 60, "Far away", kLime);
+  const TMoji& label = PlaceLabel(50, 60, "Far away", kLime);
   Tool(TScrivletForm1::kSelect1);
   editor->PB1MouseDown(qtk::MouseButton::Left, 55, 65);
   ASSERT_EQ(editor->doc.SelectedText(), &label);
@@ -264,8 +264,8 @@ TEST_F(AnnotTextFar, Drag_Should_DrawNothing_When_LabelMovedFarOutside) {
 }
 
 TEST_F(AnnotTextFar, HitTest_Should_KeepBoundsPastInt32Limits) {
-  TMoji& label = PlaceLabel(50, 60, "Edge", kLime);
-  qtk::Canvas& canvas = editor->composedImage.GetCanvas();
+  TMoji label = PlaceLabel(50, 60, "Edge", kLime);
+  qtk::Canvas& canvas = editor->view.Measuring();
   label.X = INT_MAX - 2;
   label.Y = INT_MAX - 2;
   EXPECT_TRUE(label.HitTest(INT_MAX, INT_MAX, canvas));
@@ -280,9 +280,9 @@ TEST_F(AnnotTextFar, HitTest_Should_KeepBoundsPastInt32Limits) {
 
 TEST_F(AnnotTextFar, Draw_Should_ShowTail_When_LongLabelStartsFarLeft) {
   std::string text(400, 'W');
-  TMoji& label = PlaceLabel(50, 60, text, kLime);
+  const TMoji& label = PlaceLabel(50, 60, text, kLime);
   SIZE cells = CellSize(label.Font, text);
-  label.X = 600 - cells.cx;  // only the last 600 pixels lie in the picture
+  MoveLabel(label, 600 - cells.cx, label.Y);  // only the last 600 pixels lie in the picture
   ASSERT_LT(label.X, -64 - 24);
   editor->ComposePicture();
   auto ref = Reference();

@@ -94,7 +94,7 @@ TEST_F(CaptureSnipping, WholeScreen_Should_SendNoKeyAndCopyTheScreen_When_Settin
   EXPECT_TRUE(keys.empty());
   EXPECT_EQ(editor->doc.Base().Width(), GetSystemMetrics(SM_CXVIRTUALSCREEN));
   EXPECT_EQ(editor->doc.Base().Height(), GetSystemMetrics(SM_CYVIRTUALSCREEN));
-  EXPECT_EQ(editor->composedImage.Width(), editor->doc.Base().Width());
+  EXPECT_EQ(editor->view.Picture().Width(), editor->doc.Base().Width());
   EXPECT_TRUE(editor->Visible());
   EXPECT_TRUE(editor->doc.Modified());
   EXPECT_EQ(editor->toolMode, kToolLine);

@@ -178,7 +178,7 @@ TEST_F(CaptureTest, WholeScreen_Should_SendOnePressBetweenTwoFullPauses) {
   EXPECT_TRUE(editor->Visible());
   EXPECT_EQ(editor->doc.Base().Width(), 120);
   EXPECT_EQ(editor->PB1.Height(), 90);
-  EXPECT_EQ(PixelAt(editor->composedImage, 60, 45), 0x1EC80Au);
+  EXPECT_EQ(PixelAt(editor->view.Picture(), 60, 45), 0x1EC80Au);
   EXPECT_EQ(editor->toolMode, kToolLine);
   EXPECT_TRUE(editor->ToolBar1.Down(TScrivletForm1::kLine1));
   EXPECT_TRUE(editor->doc.Modified());
@@ -219,7 +219,7 @@ TEST_F(CaptureTest, EditorOnly_Should_OpenBlankPictureWithoutKeyOrClipboard) {
   EXPECT_TRUE(editor->Visible());
   EXPECT_EQ(editor->doc.Base().Width(), 640);
   EXPECT_EQ(editor->doc.Base().Height(), 480);
-  EXPECT_EQ(PixelAt(editor->composedImage, 639, 479), 0xFFFFFFu);
+  EXPECT_EQ(PixelAt(editor->view.Picture(), 639, 479), 0xFFFFFFu);
   EXPECT_EQ(editor->toolMode, kToolLine);
   EXPECT_TRUE(editor->doc.Modified());
 }
@@ -229,7 +229,7 @@ TEST_F(CaptureTest, ClipboardMode_Should_ShowClipboardPicture_WithoutKey) {
   Capture(2);
   EXPECT_TRUE(keys.empty());
   EXPECT_EQ(editor->doc.Base().Width(), 33);
-  EXPECT_EQ(PixelAt(editor->composedImage, 5, 5), 0x0000C8u);
+  EXPECT_EQ(PixelAt(editor->view.Picture(), 5, 5), 0x0000C8u);
   EXPECT_TRUE(editor->Visible());
 }
 

@@ -211,11 +211,11 @@ TEST_F(DpiMove, DpiChanged_Should_TakeSuggestedRectangle_AndKeepDocumentSelectio
   ASSERT_NE(selected, nullptr);
   Pump();
   auto picture = [&] {
-    const qtk::Bitmap& b = editor->composedImage;
+    const qtk::Bitmap& b = Shown();
     return std::string(reinterpret_cast<const char*>(b.Bits()), b.Stride() * b.Height());
   };
   const std::string before = picture();
-  const int width = editor->composedImage.Width(), height = editor->composedImage.Height();
+  const int width = editor->view.Picture().Width(), height = editor->view.Picture().Height();
 
   for (const RECT suggested : {RECT{40, 30, 940, 730}, RECT{10, 20, 560, 460}}) {
     const int dpi = suggested.right - suggested.left > 600 ? 144 : 96;
@@ -246,10 +246,10 @@ TEST_F(DpiMove, LabelPlacedOnAScaledScreen_Should_PaintTheSamePixelsAsAt96) {
   Pump();
   PlaceLabel(20, 120, "ラベル Label");
   ASSERT_EQ(editor->doc.Texts().size(), 2u);
-  EXPECT_EQ(editor->doc.Texts()[1]->Font.height, editor->doc.Texts()[0]->Font.height);
+  EXPECT_EQ(editor->doc.Texts()[1].Font.height, editor->doc.Texts()[0].Font.height);
   Click(300, 300);  // neither selected
   Pump();
-  const qtk::Bitmap& b = editor->composedImage;
+  const qtk::Bitmap& b = editor->view.Picture();
   ASSERT_GE(b.Height(), 200);
   int differ = 0, inked = 0;
   for (int y = 0; y < 100; ++y)

@@ -32,12 +32,12 @@ TEST_F(EditorStart, Create_Should_HoldBlankWhitePicture_When_NoArgument) {
   EXPECT_FALSE(editor->Visible());
   ASSERT_EQ(editor->doc.Base().Width(), 640);
   ASSERT_EQ(editor->doc.Base().Height(), 480);
-  EXPECT_EQ(editor->composedImage.Width(), 640);
-  EXPECT_EQ(editor->composedImage.Height(), 480);
+  EXPECT_EQ(editor->view.Picture().Width(), 640);
+  EXPECT_EQ(editor->view.Picture().Height(), 480);
   EXPECT_EQ(editor->PB1.Width(), 640);
   EXPECT_EQ(editor->PB1.Height(), 480);
   for (int y : {0, 240, 479})
-    for (int x : {0, 320, 639}) EXPECT_EQ(PixelAt(editor->composedImage, x, y), 0xFFFFFFu);
+    for (int x : {0, 320, 639}) EXPECT_EQ(PixelAt(editor->view.Picture(), x, y), 0xFFFFFFu);
   EXPECT_EQ(editor->LW.Text(), "5");
   EXPECT_EQ(editor->FName.Text(), "ＭＳ Ｐゴシック");
 }
@@ -56,8 +56,8 @@ TEST_F(EditorStart, Create_Should_LoadFile_When_ArgumentNamesBmp) {
   CreateEditor(path);
   EXPECT_EQ(editor->doc.FileName(), path);
   EXPECT_EQ(editor->Text(), "　Quillora　　start.bmp");
-  EXPECT_EQ(editor->composedImage.Width(), 33);
-  EXPECT_EQ(editor->composedImage.Height(), 21);
+  EXPECT_EQ(editor->view.Picture().Width(), 33);
+  EXPECT_EQ(editor->view.Picture().Height(), 21);
 }
 
 TEST_F(EditorStart, Create_Should_CentreWindowOnScreen) {
@@ -83,11 +83,11 @@ TEST_F(EditorLoad, LoadPicture_Should_ReadBmpAndSetCaptionAndFlags) {
   EXPECT_EQ(editor->Text(), "　Quillora　　a.bmp");
   EXPECT_FALSE(editor->doc.Modified());
   EXPECT_TRUE(editor->ActSave.Enabled());
-  ASSERT_EQ(editor->composedImage.Width(), 37);
-  ASSERT_EQ(editor->composedImage.Height(), 23);
+  ASSERT_EQ(editor->view.Picture().Width(), 37);
+  ASSERT_EQ(editor->view.Picture().Height(), 23);
   EXPECT_EQ(editor->PB1.Width(), 37);
   for (int y = 0; y < 23; ++y)
-    for (int x = 0; x < 37; ++x) ASSERT_EQ(PixelAt(editor->composedImage, x, y), Checker(x, y));
+    for (int x = 0; x < 37; ++x) ASSERT_EQ(PixelAt(editor->view.Picture(), x, y), Checker(x, y));
 }
 
 TEST_F(EditorLoad, LoadPicture_Should_TakeJpegWhateverTheCaseOfTheExtension) {
@@ -96,9 +96,9 @@ TEST_F(EditorLoad, LoadPicture_Should_TakeJpegWhateverTheCaseOfTheExtension) {
     std::string path = dir.File(name);
     WriteFile(path, MakeJpeg(48, 32, [](int, int) { return 0x2080C0u; }));
     editor->LoadPicture(path);
-    EXPECT_EQ(editor->composedImage.Width(), 48) << name;
-    EXPECT_EQ(editor->composedImage.Height(), 32) << name;
-    uint32_t c = PixelAt(editor->composedImage, 10, 10);
+    EXPECT_EQ(editor->view.Picture().Width(), 48) << name;
+    EXPECT_EQ(editor->view.Picture().Height(), 32) << name;
+    uint32_t c = PixelAt(editor->view.Picture(), 10, 10);
     EXPECT_NEAR(static_cast<int>(c & 0xFF), 0xC0, 4) << name;
     EXPECT_NEAR(static_cast<int>(c >> 16), 0x20, 4) << name;
     EXPECT_EQ(editor->Text(), std::string("　Quillora　　") + name);
@@ -112,7 +112,7 @@ TEST_F(EditorLoad, LoadPicture_Should_ReadTheOtherFormat_When_BytesBeginWithItsS
   WriteFile(dir.File("b.jpg"), MakeBmp24(37, 23, Checker));
   for (auto [name, width] : {std::pair{"a.bmp", 48}, {"b.jpg", 37}}) {
     editor->LoadPicture(dir.File(name));
-    EXPECT_EQ(editor->composedImage.Width(), width) << name;
+    EXPECT_EQ(editor->view.Picture().Width(), width) << name;
   }
   EXPECT_TRUE(boxes.boxes.empty());
 }
@@ -132,13 +132,14 @@ TEST_F(EditorLoad, LoadPicture_Should_ShowTheNewPictureFromItsTopLeft) {
 
 // A label in system colours follows a change of the system's colours, all of it at once.
 TEST_F(EditorLoad, SystemColourChange_Should_RecomposeEveryLabel) {
-  editor->doc.AddText(TMoji{});
-  editor->doc.Texts().back()->Text = "system", editor->doc.Texts().back()->BkColor = qtk::clWindow;
+  TMoji system;
+  system.Text = "system", system.BkColor = qtk::clWindow;
+  editor->doc.AddText(system);
   editor->ComposePicture();
   const int index = COLOR_WINDOW;
   const COLORREF old = GetSysColor(index), changed = RGB(0x12, 0x34, 0x56);
   SetSysColors(1, &index, &changed);  // the system tells every window
-  const uint32_t after = PixelAt(editor->composedImage, 0, 0);
+  const uint32_t after = PixelAt(editor->view.Picture(), 0, 0);
   SetSysColors(1, &index, &old);
   EXPECT_EQ(after, changed);
 }
@@ -148,7 +149,7 @@ TEST_F(EditorLoad, LoadPicture_Should_TakeUpperCaseBmpExtension) {
   std::string path = dir.File("scan.BMP");
   WriteFile(path, MakeBmp24(5, 4, Checker));
   editor->LoadPicture(path);
-  EXPECT_EQ(editor->composedImage.Width(), 5);
+  EXPECT_EQ(editor->view.Picture().Width(), 5);
 }
 
 TEST_F(EditorLoad, LoadPicture_Should_ShowFileNamePart_When_FolderNameEndsInByte5C) {
@@ -157,7 +158,7 @@ TEST_F(EditorLoad, LoadPicture_Should_ShowFileNamePart_When_FolderNameEndsInByte
   WriteFile(path, MakeBmp24(6, 6, Checker));
   editor->LoadPicture(path);
   EXPECT_EQ(editor->Text(), "　Quillora　　表.bmp");
-  EXPECT_EQ(editor->composedImage.Width(), 6);
+  EXPECT_EQ(editor->view.Picture().Width(), 6);
 }
 
 TEST_F(EditorLoad, ActNew_Should_GiveWhite640x480_AfterLargerPicture) {
@@ -167,11 +168,11 @@ TEST_F(EditorLoad, ActNew_Should_GiveWhite640x480_AfterLargerPicture) {
   editor->LoadPicture(path);
   editor->doc.MarkModified();
   editor->ActNew.Execute();
-  ASSERT_EQ(editor->composedImage.Width(), 640);
-  ASSERT_EQ(editor->composedImage.Height(), 480);
-  EXPECT_EQ(PixelAt(editor->composedImage, 639, 479), 0xFFFFFFu);
-  EXPECT_EQ(PixelAt(editor->composedImage, 639, 0), 0xFFFFFFu);
-  EXPECT_EQ(PixelAt(editor->composedImage, 0, 479), 0xFFFFFFu);
+  ASSERT_EQ(editor->view.Picture().Width(), 640);
+  ASSERT_EQ(editor->view.Picture().Height(), 480);
+  EXPECT_EQ(PixelAt(editor->view.Picture(), 639, 479), 0xFFFFFFu);
+  EXPECT_EQ(PixelAt(editor->view.Picture(), 639, 0), 0xFFFFFFu);
+  EXPECT_EQ(PixelAt(editor->view.Picture(), 0, 479), 0xFFFFFFu);
   EXPECT_EQ(PixelAt(editor->doc.Base(), 639, 479), 0xFFFFFFu);
   EXPECT_FALSE(editor->doc.Modified());
   EXPECT_TRUE(editor->doc.FileName().empty());
@@ -180,9 +181,9 @@ TEST_F(EditorLoad, ActNew_Should_GiveWhite640x480_AfterLargerPicture) {
 
 TEST_F(EditorLoad, ActNew_Should_DropAnnotationsAndSelection) {
   editor->doc.AddLine(LineRecord{1, 1, 50, 50, 5, 0xFF, false});
-  editor->doc.Select(editor->doc.Lines().back().get());
+  editor->doc.Select(&editor->doc.Lines().back());
   editor->doc.AddText(TMoji{});
-  editor->doc.Select(editor->doc.Texts().back().get());
+  editor->doc.Select(&editor->doc.Texts().back());
   editor->ActNew.Execute();
   EXPECT_TRUE(editor->doc.Lines().empty());
   EXPECT_TRUE(editor->doc.Texts().empty());
@@ -194,7 +195,7 @@ TEST_F(EditorLoad, LoadPicture_Should_GiveEmptyCaptionTail_When_AcceptedNameDoes
   editor->LoadPicture("C:\\gone\\missing.bmp");
   EXPECT_EQ(editor->Text(), "　Quillora　　");
   EXPECT_TRUE(editor->doc.FileName().empty());
-  EXPECT_EQ(editor->composedImage.Width(), 640);
+  EXPECT_EQ(editor->view.Picture().Width(), 640);
   // The caption comes back with its document, as it was shown.
   editor->doc.AddLine(LineRecord{1, 1, 50, 50, 5, 0xFF, false});
   editor->ActUndoExecute();
@@ -227,7 +228,7 @@ TEST_F(EditorLoad, LoadPicture_Should_KeepPictureAndTakeName_When_FileHasNoExten
   editor->LoadPicture(path);
   EXPECT_EQ(editor->doc.FileName(), path);
   EXPECT_EQ(editor->Text(), kBlankCaption);
-  EXPECT_EQ(editor->composedImage.Width(), 640);
+  EXPECT_EQ(editor->view.Picture().Width(), 640);
   EXPECT_FALSE(editor->doc.Modified());
 }
 
@@ -321,7 +322,7 @@ TEST_F(EditorLoad, Compose_Should_EqualBase_When_NoAnnotations) {
   editor->ComposePicture();
   for (int y = 0; y < 17; ++y)
     for (int x = 0; x < 31; ++x)
-      ASSERT_EQ(PixelAt(editor->composedImage, x, y), PixelAt(editor->doc.Base(), x, y));
+      ASSERT_EQ(PixelAt(editor->view.Picture(), x, y), PixelAt(editor->doc.Base(), x, y));
 }
 
 // A placeable metafile: bounding box 0,0 - right,bottom at 96 units per inch, then a METAHEADER
@@ -385,7 +386,7 @@ TEST_F(EditorLoad, LoadPicture_Should_PlayPlaceableWmf_When_HeaderSizeCountsTheP
   editor->LoadPicture(path);
   EXPECT_EQ(editor->doc.Base().Width(), ScreenPixels(120, LOGPIXELSX));
   EXPECT_EQ(editor->doc.Base().Height(), ScreenPixels(80, LOGPIXELSY));
-  EXPECT_EQ(PixelAt(editor->composedImage, editor->doc.Base().Width() / 2,
+  EXPECT_EQ(PixelAt(editor->view.Picture(), editor->doc.Base().Width() / 2,
                     editor->doc.Base().Height() / 2),
             0x0000FFu);
   EXPECT_EQ(editor->Text(), "　Quillora　　writer.wmf");
@@ -451,10 +452,10 @@ TEST_F(EditorLoad, Drop_Should_ShowErrorAndKeepDocument_When_ThePlayerFails) {
     EXPECT_EQ(editor->doc.FileName(), good);
     EXPECT_EQ(editor->Text(), "　Quillora　　good.bmp");
     EXPECT_TRUE(editor->doc.Modified());
-    ASSERT_EQ(editor->composedImage.Width(), 200);
+    ASSERT_EQ(editor->view.Picture().Width(), 200);
     editor->ComposePicture();
     for (int y = 0; y < 150; ++y)
-      for (int x = 0; x < 200; ++x) ASSERT_EQ(PixelAt(editor->composedImage, x, y), Checker(x, y));
+      for (int x = 0; x < 200; ++x) ASSERT_EQ(PixelAt(editor->view.Picture(), x, y), Checker(x, y));
   }
   editor->LoadPicture(wmf);
   EXPECT_TRUE(AllPixels(editor->doc.Base()) == played) << "the next playback is exact";
@@ -527,7 +528,7 @@ TEST_F(EditorLoad, Drop_Should_LoadOnlyFirstFile) {
   HGLOBAL drop = MakeDrop({first, second, dir.File("third.bmp")});
   SendMessageA(editor->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(drop), 0);
   EXPECT_EQ(editor->doc.FileName(), first);
-  EXPECT_EQ(editor->composedImage.Width(), 11);
+  EXPECT_EQ(editor->view.Picture().Width(), 11);
 }
 
 TEST_F(EditorLoad, Open_Should_LoadChosenFile_AndChangeNothing_When_Cancelled) {
@@ -540,7 +541,7 @@ TEST_F(EditorLoad, Open_Should_LoadChosenFile_AndChangeNothing_When_Cancelled) {
     return false;
   };
   editor->ActOpen.Execute();
-  EXPECT_EQ(editor->composedImage.Width(), 640);
+  EXPECT_EQ(editor->view.Picture().Width(), 640);
   EXPECT_EQ(filterSeen, "ビットマップ・JPEG・メタファイル|*.bmp;*.jpg;*.jpeg;*.wmf");
   qtk::OpenPictureDialog::hook = [&](qtk::OpenPictureDialog& d) {
     d.fileName = path;
@@ -549,7 +550,7 @@ TEST_F(EditorLoad, Open_Should_LoadChosenFile_AndChangeNothing_When_Cancelled) {
   editor->ActOpen.Execute();
   qtk::OpenPictureDialog::hook = nullptr;
   EXPECT_EQ(editor->doc.FileName(), path);
-  EXPECT_EQ(editor->composedImage.Width(), 13);
+  EXPECT_EQ(editor->view.Picture().Width(), 13);
 }
 
 }  // namespace

@@ -168,7 +168,7 @@ TEST_F(KeysClipboard, BoundKeys_Should_Work_WhereverTabPutsTheFocus) {
     }
     // Delete reaches the form through key preview.
     editor->doc.AddLine(LineRecord{10, 10, 50, 10, 5, 0xFF, false});
-    editor->doc.Select(editor->doc.Lines().back().get());
+    editor->doc.Select(&editor->doc.Lines().back());
     Key(VK_DELETE);
     EXPECT_TRUE(editor->doc.Lines().empty()) << "Delete at stop " << visited;
     // Releasing Print Screen pastes: here the empty clipboard's error.

@@ -72,7 +72,7 @@ class LayoutScreen : public PictureTest {
     MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&r), 2);
     return r;
   }
-  // The visible part of the picture on the screen against the composed image.
+  // The visible part of the picture on the screen against what the composition shows.
   ::testing::AssertionResult PictureShown() const {
     const RECT view = ClientOnScreen(editor->ScrollBox1.Handle());
     POINT origin{0, 0};
@@ -84,11 +84,12 @@ class LayoutScreen : public PictureTest {
     GetClientRect(editor->PB1.Handle(), &picture);
     const int right = std::min<int>(view.right, origin.x + picture.right);
     const int bottom = std::min<int>(view.bottom, origin.y + picture.bottom);
+    const qtk::Bitmap& shown = Shown();
     int differing = 0;
     for (int y = view.top; y < bottom; ++y)
       for (int x = view.left; x < right; ++x)
         differing += got[static_cast<size_t>(y - view.top) * w + (x - view.left)] !=
-                     Px(x - origin.x, y - origin.y);
+                     PixelAt(shown, x - origin.x, y - origin.y);
     if (differing == 0) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << differing << " pixels of the picture differ";
   }

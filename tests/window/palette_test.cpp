@@ -193,7 +193,7 @@ TEST_F(PaletteGrid, TextModeColour_Should_KeepLabelTransparent_When_CheckBox1Che
   EXPECT_TRUE(editor->CheckBox1.Checked());
   ConfirmLabel(10, 10, "abc");
   ASSERT_EQ(editor->doc.Texts().size(), 1u);
-  EXPECT_EQ(editor->doc.Texts()[0]->BkColor, qtk::clNone);
+  EXPECT_EQ(editor->doc.Texts()[0].BkColor, qtk::clNone);
 
   // The background dialog instead makes the next label opaque.
   qtk::ColorDialog::hook = [](qtk::ColorDialog& d) {
@@ -204,7 +204,7 @@ TEST_F(PaletteGrid, TextModeColour_Should_KeepLabelTransparent_When_CheckBox1Che
   EXPECT_FALSE(editor->CheckBox1.Checked());
   ConfirmLabel(10, 40, "def");
   ASSERT_EQ(editor->doc.Texts().size(), 2u);
-  EXPECT_EQ(editor->doc.Texts()[1]->BkColor, qtk::clLime);
+  EXPECT_EQ(editor->doc.Texts()[1].BkColor, qtk::clLime);
 }
 
 TEST_F(PaletteGrid, Change_Should_LeaveSelectedLine_AndReachNextLine) {
@@ -220,20 +220,20 @@ TEST_F(PaletteGrid, Change_Should_LeaveSelectedLine_AndReachNextLine) {
   };
   editor->ActColor.Execute();
   editor->SpinEdit1.SetValue(9);
-  EXPECT_EQ(editor->doc.Lines()[0]->Color, qtk::clRed);
-  EXPECT_EQ(editor->doc.Lines()[0]->Width, 5);
+  EXPECT_EQ(editor->doc.Lines()[0].Color, qtk::clRed);
+  EXPECT_EQ(editor->doc.Lines()[0].Width, 5);
   EnterMode(kToolLine);
   DrawLine(60, 5, 90, 50);
   ASSERT_EQ(editor->doc.Lines().size(), 2u);
-  EXPECT_EQ(editor->doc.Lines()[1]->Color, qtk::clLime);
-  EXPECT_EQ(editor->doc.Lines()[1]->Width, 9);
+  EXPECT_EQ(editor->doc.Lines()[1].Color, qtk::clLime);
+  EXPECT_EQ(editor->doc.Lines()[1].Width, 9);
 }
 
 TEST_F(PaletteGrid, ConfirmedLabel_Should_StoreSystemColourReferences_When_NoColourChosen) {
   ConfirmLabel(10, 10, "abc");
   ASSERT_EQ(editor->doc.Texts().size(), 1u);
-  EXPECT_EQ(editor->doc.Texts()[0]->BkColor, 0xFF000005u);
-  EXPECT_EQ(editor->doc.Texts()[0]->Font.color, 0xFF000008u);
+  EXPECT_EQ(editor->doc.Texts()[0].BkColor, 0xFF000005u);
+  EXPECT_EQ(editor->doc.Texts()[0].Font.color, 0xFF000008u);
 }
 
 // ---- line width ----------------------------------------------------------------------------

@@ -69,12 +69,12 @@ TEST_F(PasteTest, Paste_Should_MakeClipboardBitmapTheBaseImage) {
   editor->ActPastExecute();
   EXPECT_EQ(editor->doc.Base().Width(), 70);
   EXPECT_EQ(editor->doc.Base().Height(), 40);
-  EXPECT_EQ(editor->composedImage.Width(), 70);
-  EXPECT_EQ(editor->composedImage.Height(), 40);
+  EXPECT_EQ(editor->view.Picture().Width(), 70);
+  EXPECT_EQ(editor->view.Picture().Height(), 40);
   EXPECT_EQ(editor->PB1.Width(), 70);
   EXPECT_EQ(editor->PB1.Height(), 40);
   for (int x : {0, 4, 5, 9, 69})
-    EXPECT_EQ(PixelAt(editor->composedImage, x, 20), Stripes(x, 20)) << x;
+    EXPECT_EQ(PixelAt(editor->view.Picture(), x, 20), Stripes(x, 20)) << x;
   EXPECT_FALSE(editor->Image1.Visible());
 }
 
@@ -95,8 +95,8 @@ TEST_F(PasteTest, Paste_Should_ChangeNothingElse_AndKeepAnnotations) {
   EXPECT_FALSE(editor->ActSave.Enabled());
   EXPECT_EQ(editor->toolMode, kToolText);
   ASSERT_EQ(editor->doc.Lines().size(), 1u);
-  EXPECT_EQ(PixelAt(editor->composedImage, 15, 2), 0x000000u) << "the line is drawn over it";
-  EXPECT_EQ(PixelAt(editor->composedImage, 15, 20), Stripes(15, 20));
+  EXPECT_EQ(PixelAt(editor->view.Picture(), 15, 2), 0x000000u) << "the line is drawn over it";
+  EXPECT_EQ(PixelAt(editor->view.Picture(), 15, 20), Stripes(15, 20));
 }
 
 TEST_F(PasteTest, Paste_Should_ShrinkAndGrowPictureArea) {
@@ -107,7 +107,7 @@ TEST_F(PasteTest, Paste_Should_ShrinkAndGrowPictureArea) {
   editor->ActPastExecute();
   EXPECT_EQ(editor->PB1.Width(), 30);
   EXPECT_EQ(editor->PB1.Height(), 20);
-  EXPECT_EQ(editor->composedImage.Width(), 30);
+  EXPECT_EQ(editor->view.Picture().Width(), 30);
 }
 
 TEST_F(PasteTest, Paste_Should_RefuseTextOnly_AndKeepThePicture) {
@@ -160,9 +160,9 @@ TEST_F(PasteTest, Paste_Should_DrawMetafileAtItsSize) {
   const int w = editor->doc.Base().Width(), h = editor->doc.Base().Height();
   EXPECT_NEAR(w, 120, 3);
   EXPECT_NEAR(h, 80, 3);
-  EXPECT_EQ(editor->composedImage.Width(), w);
+  EXPECT_EQ(editor->view.Picture().Width(), w);
   EXPECT_EQ(editor->PB1.Height(), h);
-  EXPECT_EQ(PixelAt(editor->composedImage, w / 2, h / 2), 0xFF0000u);
+  EXPECT_EQ(PixelAt(editor->view.Picture(), w / 2, h / 2), 0xFF0000u);
   EXPECT_FALSE(editor->Image1.Visible());
 }
 
@@ -232,13 +232,13 @@ TEST_F(PasteTest, Paste_Should_TakePng_ComposedOverWhite_AfterThePictureFormats)
   editor->ActPastExecute();
   ASSERT_EQ(editor->doc.Base().Width(), 3);
   ASSERT_EQ(editor->doc.Base().Height(), 2);
-  EXPECT_EQ(editor->composedImage.Width(), 3);
-  EXPECT_EQ(PixelAt(editor->composedImage, 0, 1), 0x0000FFu);
-  const uint32_t half = PixelAt(editor->composedImage, 1, 1);
+  EXPECT_EQ(editor->view.Picture().Width(), 3);
+  EXPECT_EQ(PixelAt(editor->view.Picture(), 0, 1), 0x0000FFu);
+  const uint32_t half = PixelAt(editor->view.Picture(), 1, 1);
   EXPECT_EQ(half >> 16, 0xFFu);
   EXPECT_NEAR(static_cast<int>(half & 0xFF), 127, 1);
   EXPECT_NEAR(static_cast<int>((half >> 8) & 0xFF), 127, 1);
-  EXPECT_EQ(PixelAt(editor->composedImage, 2, 0), 0xFFFFFFu);
+  EXPECT_EQ(PixelAt(editor->view.Picture(), 2, 0), 0xFFFFFFu);
 
   qtk::BitmapObject stripes = ScreenBitmap(20, 10, Stripes);
   PutPng(MakePng(3, 2, std::vector<uint32_t>(6, 0xFF0000FF)), stripes.get());
@@ -256,10 +256,10 @@ Snapshot Take(TScrivletForm1& editor) {
   Snapshot s{editor.doc.Base().Width(),
              editor.doc.Base().Height(),
              editor.PB1.Width(),
-             editor.composedImage.Width(),
+             editor.view.Picture().Width(),
              {}};
   for (int y = 0; y < s.height; ++y)
-    for (int x = 0; x < s.width; ++x) s.pixels.push_back(PixelAt(editor.composedImage, x, y));
+    for (int x = 0; x < s.width; ++x) s.pixels.push_back(PixelAt(editor.view.Picture(), x, y));
   return s;
 }
 

@@ -76,19 +76,27 @@ class PictureTest : public EditorTest {
   }
 
   // A label made as the user makes one: text tool, a click, typing, "確　定".
-  TMoji& PlaceLabel(int x, int y, const std::string& text, qtk::Color background = qtk::clWhite) {
+  const TMoji& PlaceLabel(int x, int y, const std::string& text,
+                          qtk::Color background = qtk::clWhite) {
     Tool(TScrivletForm1::kText1);
     Click(x, y);
     editor->InsText.SetText(text);
     editor->CheckBox1.SetChecked(background == qtk::clNone);
     if (background != qtk::clNone) editor->InsText.SetColor(background);
     editor->TextOKButton.Click();
-    return *editor->doc.Texts().back();
+    return editor->doc.Texts().back();
   }
 
-  LineRecord& AddLine(LineRecord r) {
+  void MoveLabel(const TMoji& label, int32_t x, int32_t y) {
+    TMoji moved = label;
+    moved.X = x;
+    moved.Y = y;
+    editor->doc.ChangeText(label, moved);
+  }
+
+  const LineRecord& AddLine(LineRecord r) {
     editor->doc.AddLine(r);
-    return *editor->doc.Lines().back();
+    return editor->doc.Lines().back();
   }
 
   // Replaces the picture by one of the given size and colours.
@@ -97,7 +105,15 @@ class PictureTest : public EditorTest {
     editor->LoadPicture(pictures_.File("p.bmp"));
   }
 
-  uint32_t Px(int x, int y) const { return PixelAt(editor->composedImage, x, y); }
+  // What the screen shows of the picture as of the last refresh, painted whole.
+  const qtk::Bitmap& Shown() const {
+    const qtk::Bitmap& base = editor->doc.Base();
+    if (shown_.Width() != base.Width() || shown_.Height() != base.Height())
+      shown_.Allocate(base.Width(), base.Height());
+    editor->view.Paint(shown_.DC(), Box{0, 0, base.Width(), base.Height()});
+    return shown_;
+  }
+  uint32_t Px(int x, int y) const { return PixelAt(Shown(), x, y); }
 
   // A copy of the base picture to draw the expected result on with plain GDI.
   std::unique_ptr<qtk::Bitmap> Reference() const {
@@ -107,9 +123,9 @@ class PictureTest : public EditorTest {
     return ref;
   }
 
-  // Every pixel of the composed picture against the expected one; names the first difference.
+  // Every pixel the screen shows against the expected one; names the first difference.
   ::testing::AssertionResult SameAsComposed(const qtk::Bitmap& ref) const {
-    const qtk::Bitmap& got = editor->composedImage;
+    const qtk::Bitmap& got = Shown();
     if (got.Width() != ref.Width() || got.Height() != ref.Height())
       return ::testing::AssertionFailure() << "sizes differ";
     int differing = 0;
@@ -122,15 +138,17 @@ class PictureTest : public EditorTest {
     return ::testing::AssertionFailure() << differing << " pixels differ, first at " << first;
   }
 
-  // Pixels of the composed picture that are not `colour`.
+  // Pixels the screen shows that are not `colour`.
   int CountNot(uint32_t colour) const {
+    const qtk::Bitmap& shown = Shown();
     int n = 0;
-    for (int y = 0; y < editor->composedImage.Height(); ++y)
-      for (int x = 0; x < editor->composedImage.Width(); ++x) n += Px(x, y) != colour;
+    for (int y = 0; y < shown.Height(); ++y)
+      for (int x = 0; x < shown.Width(); ++x) n += PixelAt(shown, x, y) != colour;
     return n;
   }
 
   TempDir pictures_;
+  mutable qtk::Bitmap shown_;
 };
 
 }  // namespace quillora::testing_support

@@ -52,12 +52,12 @@ TEST_F(PointerDelete, DeleteKey_Should_StillReachEntryField_When_NothingSelected
 
 TEST_F(PointerDelete, DeleteKey_Should_DeleteSelectedLine_AndThenNothing) {
   AddLine({100, 100, 300, 100, 5, kRed, false});
-  LineRecord& kept = AddLine({100, 200, 300, 200, 5, kRed, false});
+  const LineRecord& kept = AddLine({100, 200, 300, 200, 5, kRed, false});
   Click(200, 100);
   ASSERT_NE(editor->doc.SelectedLine(), nullptr);
   KeyDown(editor->Handle(), VK_DELETE, kDeleteDown);
   ASSERT_EQ(editor->doc.Lines().size(), 1u);
-  EXPECT_EQ(editor->doc.Lines()[0].get(), &kept);
+  EXPECT_EQ(&editor->doc.Lines()[0], &kept);
   EXPECT_EQ(editor->doc.SelectedLine(), nullptr);
   EXPECT_EQ(Px(200, 100), kWhite);
   EXPECT_EQ(Px(200, 200), kRed);
@@ -86,7 +86,7 @@ TEST_F(PointerDelete, OtherKeys_Should_DeleteNothing) {
 }
 
 TEST_F(PointerDelete, DelButton_Should_DeleteSelectedLabel) {
-  TMoji& label = PlaceLabel(50, 60, "gone", 0x00FF00);
+  const TMoji& label = PlaceLabel(50, 60, "gone", 0x00FF00);
   (void)label;
   Tool(TScrivletForm1::kSelect1);
   Click(52, 62);
@@ -117,7 +117,7 @@ TEST_F(PointerSoundness, LineGesture_Should_LeaveOtherRecords_When_ItsOwnIsGone)
   Tool(TScrivletForm1::kLine1);
   Press(10, 10);
   editor->ActNew.Execute();
-  LineRecord& other = AddLine({7, 7, 7, 7, 5, kRed, false});
+  const LineRecord& other = AddLine({7, 7, 7, 7, 5, kRed, false});
   Move(70, 70);
   EXPECT_EQ(other.EndX, 7);
   Release(70, 70);
@@ -125,15 +125,15 @@ TEST_F(PointerSoundness, LineGesture_Should_LeaveOtherRecords_When_ItsOwnIsGone)
   EXPECT_EQ(other.EndX, 7);
   // Also with no move in between: the release removes nothing it did not make.
   Press(20, 20);
-  editor->doc.Remove(*editor->doc.Lines().back());
+  editor->doc.Remove(editor->doc.Lines().back());
   Release(20, 20);
   ASSERT_EQ(editor->doc.Lines().size(), 1u);
-  EXPECT_EQ(editor->doc.Lines()[0].get(), &other);
+  EXPECT_EQ(&editor->doc.Lines()[0], &other);
 }
 
 TEST_F(PointerSoundness, SelectGesture_Should_NotStretchLastLine_When_ToolBecomesLineMidDrag) {
-  LineRecord& first = AddLine({100, 100, 300, 100, 5, kRed, false});
-  LineRecord& last = AddLine({100, 300, 300, 300, 5, kRed, false});
+  const LineRecord& first = AddLine({100, 100, 300, 100, 5, kRed, false});
+  const LineRecord& last = AddLine({100, 300, 300, 300, 5, kRed, false});
   Tool(TScrivletForm1::kSelect1);
   Press(200, 100);
   ASSERT_EQ(editor->doc.SelectedLine(), &first);
@@ -148,8 +148,8 @@ TEST_F(PointerSoundness, SelectGesture_Should_NotStretchLastLine_When_ToolBecome
 }
 
 TEST_F(PointerSoundness, SelectGesture_Should_MoveNothing_When_SelectionDeletedMidDrag) {
-  LineRecord& line = AddLine({100, 100, 300, 100, 5, kRed, false});
-  LineRecord& other = AddLine({100, 300, 300, 300, 5, kRed, false});
+  const LineRecord& line = AddLine({100, 100, 300, 100, 5, kRed, false});
+  const LineRecord& other = AddLine({100, 300, 300, 300, 5, kRed, false});
   Tool(TScrivletForm1::kSelect1);
   Press(200, 100);
   ASSERT_EQ(editor->doc.SelectedLine(), &line);

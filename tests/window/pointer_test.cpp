@@ -64,7 +64,7 @@ TEST_F(PointerTools, UpdateToolMode_Should_ReachArrowMode_When_HiddenButtonPutDo
   Move(40, 40);
   Release(40, 40);
   ASSERT_EQ(editor->doc.Lines().size(), 1u);
-  EXPECT_TRUE(editor->doc.Lines()[0]->Arrow);
+  EXPECT_TRUE(editor->doc.Lines()[0].Arrow);
 }
 
 TEST_F(PointerTools, UpdateToolMode_Should_KeepMode_When_DownButtonClickedUp) {
@@ -144,7 +144,7 @@ TEST_F(PointerLine, Press_Should_AppendZeroLengthRecordFromPalette_AndDrawNothin
   editor->ActSave.SetEnabled(false);
   Press(10, 20);
   ASSERT_EQ(editor->doc.Lines().size(), 1u);
-  const LineRecord& r = *editor->doc.Lines()[0];
+  const LineRecord& r = editor->doc.Lines()[0];
   EXPECT_EQ(r.StartX, 10);
   EXPECT_EQ(r.StartY, 20);
   EXPECT_EQ(r.EndX, 10);
@@ -166,8 +166,8 @@ TEST_F(PointerLine, Moves_Should_StretchEnd_AndReleasePositionIsNotUsed) {
   Move(100, 40);
   Release(300, 300);
   ASSERT_EQ(editor->doc.Lines().size(), 1u);
-  EXPECT_EQ(editor->doc.Lines()[0]->EndX, 100);
-  EXPECT_EQ(editor->doc.Lines()[0]->EndY, 40);
+  EXPECT_EQ(editor->doc.Lines()[0].EndX, 100);
+  EXPECT_EQ(editor->doc.Lines()[0].EndY, 40);
   EXPECT_FALSE(editor->dragging);
 }
 
@@ -188,8 +188,8 @@ TEST_F(PointerLine, Release_Should_KeepEndOutsidePicture_When_DragLeavesIt) {
   Move(-50, 700);
   Release(-50, 700);
   ASSERT_EQ(editor->doc.Lines().size(), 1u);
-  EXPECT_EQ(editor->doc.Lines()[0]->EndX, -50);
-  EXPECT_EQ(editor->doc.Lines()[0]->EndY, 700);
+  EXPECT_EQ(editor->doc.Lines()[0].EndX, -50);
+  EXPECT_EQ(editor->doc.Lines()[0].EndY, 700);
   EXPECT_EQ(Px(100, 100), kRed);
   EXPECT_EQ(Px(25, 400), kRed);
 }
@@ -214,7 +214,7 @@ class PointerSelect : public PictureTest {
 };
 
 TEST_F(PointerSelect, Drag_Should_MoveLineByTotalDisplacement_OverSeveralMoves) {
-  LineRecord& line = AddLine({100, 100, 200, 150, 5, kRed, false});
+  const LineRecord& line = AddLine({100, 100, 200, 150, 5, kRed, false});
   Press(150, 125);
   ASSERT_EQ(editor->doc.SelectedLine(), &line);
   Move(160, 120);
@@ -230,7 +230,7 @@ TEST_F(PointerSelect, Drag_Should_MoveLineByTotalDisplacement_OverSeveralMoves) 
 }
 
 TEST_F(PointerSelect, Click_Should_LeaveLineSelected_AndDrawItInverted) {
-  LineRecord& line = AddLine({100, 100, 300, 100, 5, kRed, false});
+  const LineRecord& line = AddLine({100, 100, 300, 100, 5, kRed, false});
   Press(200, 101);
   EXPECT_EQ(Px(200, 100), kRed);  // the press does not compose the selected form
   Release(200, 101);
@@ -240,7 +240,7 @@ TEST_F(PointerSelect, Click_Should_LeaveLineSelected_AndDrawItInverted) {
 }
 
 TEST_F(PointerSelect, Press_Should_ClearSelection_When_NothingHit) {
-  LineRecord& line = AddLine({100, 100, 300, 100, 5, kRed, false});
+  const LineRecord& line = AddLine({100, 100, 300, 100, 5, kRed, false});
   Click(200, 100);
   ASSERT_EQ(editor->doc.SelectedLine(), &line);
   editor->InsText.SetText("typed");
@@ -255,7 +255,7 @@ TEST_F(PointerSelect, Press_Should_ClearSelection_When_NothingHit) {
 }
 
 TEST_F(PointerSelect, Drag_Should_MoveLabel_AndShowFrameFromFirstMove) {
-  TMoji& label = PlaceLabel(50, 60, "      ", 0x00FF00);
+  const TMoji& label = PlaceLabel(50, 60, "      ", 0x00FF00);
   Tool(TScrivletForm1::kSelect1);
   Press(52, 62);
   ASSERT_EQ(editor->doc.SelectedText(), &label);

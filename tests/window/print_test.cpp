@@ -294,20 +294,21 @@ TEST_F(PrintCommand, Print_Should_HandOverHeaderAndPixelsOfComposedPicture) {
   EXPECT_EQ(s.wSrc, 37);
   EXPECT_EQ(s.hSrc, 23);
   ASSERT_EQ(s.pixels.size(), 112u * 23u);
-  const uint32_t shownSelected = PixelAt(editor->composedImage, 16, 11);
-  editor->DeselectAll();
-  EXPECT_NE(PixelAt(editor->composedImage, 16, 11), shownSelected);
+  // The screen shows the selected line inverted; the page has it in its own colour.
+  qtk::Bitmap screen(37, 23);
+  editor->view.Paint(screen.DC(), Box{0, 0, 37, 23});
+  EXPECT_NE(PixelAt(screen, 16, 11), PixelAt(editor->view.Picture(), 16, 11));
   int mismatches = 0;
   for (int y = 0; y < 23; ++y) {
     const uint8_t* row = s.pixels.data() + 112 * (22 - y);  // bottom row first
     for (int x = 0; x < 37; ++x) {
       uint32_t c = row[x * 3] << 16 | row[x * 3 + 1] << 8 | row[x * 3 + 2];
-      mismatches += c != PixelAt(editor->composedImage, x, y);
+      mismatches += c != PixelAt(editor->view.Picture(), x, y);
     }
     EXPECT_EQ(row[111], 0) << "padding of row " << y;
   }
   EXPECT_EQ(mismatches, 0);
-  EXPECT_NE(PixelAt(editor->composedImage, 16, 11), PixelAt(editor->doc.Base(), 16, 11));
+  EXPECT_NE(PixelAt(editor->view.Picture(), 16, 11), PixelAt(editor->doc.Base(), 16, 11));
 }
 
 TEST_F(PrintCommand, Print_Should_ChangeNothing_When_DialogCancelled) {
@@ -336,7 +337,7 @@ TEST_F(PrintCommand, Print_Should_LeaveDocumentAndFocus_As_TheyWere) {
   EXPECT_EQ(editor->doc.FileName(), name);
   EXPECT_EQ(editor->Text(), caption);
   EXPECT_TRUE(editor->InsText.Focused());
-  EXPECT_EQ(editor->composedImage.Width(), 20);
+  EXPECT_EQ(editor->view.Picture().Width(), 20);
 }
 
 TEST_F(PrintCommand, Print_Should_StartNoJob_When_PrinterTakesNoOrientation) {

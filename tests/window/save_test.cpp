@@ -247,7 +247,6 @@ TEST_F(SaveTest, SaveJpeg_Should_WriteBaselineQuality90ColourPicture) {
 TEST_F(SaveTest, SaveJpeg_Should_DrawTheAnnotationsIntoTheFile) {
   qtk::Bitmap white(64, 48);
   editor->doc.ReplacePicture(white, false, "", "");
-  editor->composedImage.SetSize(64, 48);
   editor->doc.AddLine(LineRecord{0, 24, 63, 24, 5, qtk::clRed, false});
   editor->ComposeFull();
   editor->doc.SetFileName(dir.File("line.jpeg"));
@@ -263,8 +262,8 @@ TEST_F(SaveTest, SaveJpeg_Should_DrawTheAnnotationsIntoTheFile) {
 TEST_F(SaveTest, SaveJpeg_Should_WriteEmptyFile_When_PictureHasNoPixels) {
   std::string path = dir.File("empty.jpg");
   WriteFile(path, "old contents");
-  editor->composedImage.SetSize(0, 0);
-  editor->doc.SetFileName(path);
+  qtk::Bitmap none;
+  editor->doc.ReplacePicture(none, false, path, "");
   editor->SaveJpeg();
   EXPECT_NE(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_EQ(ReadFileBytes(path), "");
@@ -432,11 +431,11 @@ TEST_F(SaveFailure, FullDisk_Should_KeepOldFileAndLeaveNoPartialFile) {
   WriteFile(path, old);
   ASSERT_EQ(ReadFileBytes(path), old);
   // 12 MB of noise: more than the test file system holds, as BMP and as JPEG.
-  editor->composedImage.SetSize(2000, 2000);
+  qtk::Bitmap noise(2000, 2000);
   uint32_t seed = 12345;
-  for (size_t i = 0; i < editor->composedImage.Stride() * 2000; ++i)
-    editor->composedImage.Bits()[i] = uint8_t((seed = seed * 1103515245u + 12345u) >> 24);
-  editor->doc.SetFileName(path);
+  for (size_t i = 0; i < noise.Stride() * 2000; ++i)
+    noise.Bits()[i] = uint8_t((seed = seed * 1103515245u + 12345u) >> 24);
+  editor->doc.ReplacePicture(noise, false, path, "");
   editor->doc.MarkModified();
   std::string message = SaveError([&] { editor->SaveBitmap(); });
   EXPECT_FALSE(message.empty());

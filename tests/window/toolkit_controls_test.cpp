@@ -410,13 +410,17 @@ TEST(PaintBoxPointer, Paint_Should_DrawThroughTheKeptCanvas) {
   box.Create(form.Handle(), 10, 10, 50, 50);
   box.GetCanvas().SetBrushColor(qtk::clRed);
   int paints = 0;
-  box.onPaint = [&] {
+  RECT painted{};
+  box.onPaint = [&](HDC dc, const RECT& area) {
     ++paints;
+    painted = area;
+    EXPECT_EQ(dc, box.GetCanvas().Handle());
     box.GetCanvas().FillRect(RECT{0, 0, 50, 50});
   };
   box.Invalidate();
   UpdateWindow(box.Handle());
   EXPECT_EQ(paints, 1);
+  EXPECT_EQ(painted.right, 50);
   EXPECT_EQ(box.GetCanvas().BrushColor(), qtk::clRed);
   HDC dc = GetDC(box.Handle());
   EXPECT_EQ(GetPixel(dc, 25, 25), qtk::clRed);

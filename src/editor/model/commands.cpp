@@ -12,7 +12,26 @@ struct Document::Access {
   static qtk::Bitmap& Base(Document& d) { return d.base_; }
   static std::string& FileName(Document& d) { return d.fileName_; }
   static std::string& Caption(Document& d) { return d.caption_; }
-  static void PictureChanged(Document& d) { ++d.pictureVersion_; }
+  static void PictureChanged(Document& d) {
+    ++d.pictureVersion_;
+    DamageAll(d);
+  }
+  // What a change touched, as it was or is now. Past a few thousand records not yet shown, the
+  // view draws everything instead.
+  static void Damaged(Document& d, const LineRecord& line) {
+    if (!Full(d)) d.damage_.lines.push_back(line);
+  }
+  static void Damaged(Document& d, const TMoji& label) {
+    if (!Full(d)) d.damage_.labels.push_back(label);
+  }
+  static void DamageAll(Document& d) {
+    d.damage_ = Damage();
+    d.damage_.all = true;
+  }
+  static bool Full(Document& d) {
+    if (d.damage_.lines.size() + d.damage_.labels.size() >= 4096) DamageAll(d);
+    return d.damage_.all;
+  }
   // Whatever leaves a list leaves the selection with it.
   static void Unselect(Document& d, const void* item) {
     if (d.selectedLine_ == item) d.selectedLine_ = nullptr;
@@ -59,6 +78,7 @@ class Move final : public Command {
     auto& list = Access::List(d, item_);
     list.insert(list.begin() + static_cast<ptrdiff_t>(std::min(index_, list.size())),
                 std::move(out_));
+    Access::Damaged(d, *item_);
   }
   void Take(Document& d) {
     auto& list = Access::List(d, item_);
@@ -68,6 +88,7 @@ class Move final : public Command {
     out_ = std::move(list[at]);
     list.erase(list.begin() + static_cast<ptrdiff_t>(at));
     Access::Unselect(d, item_);
+    Access::Damaged(d, *item_);
   }
   std::unique_ptr<T> out_;
   T* item_;
@@ -81,8 +102,8 @@ template <class T>
 class Change final : public Command {
  public:
   Change(T* item, const T& before, const T& after) : item_(item), before_(before), after_(after) {}
-  void Apply(Document&) override { *item_ = after_; }
-  void Revert(Document&) override { *item_ = before_; }
+  void Apply(Document& d) override { Take(d, before_, after_); }
+  void Revert(Document& d) override { Take(d, after_, before_); }
   bool Absorb(Command& next) override {
     auto* other = dynamic_cast<Change*>(&next);
     if (!other || other->item_ != item_) return false;
@@ -93,6 +114,11 @@ class Change final : public Command {
   Touch Touched(bool) const override { return TouchOf(item_); }
 
  private:
+  void Take(Document& d, const T& from, const T& to) {
+    *item_ = to;
+    Access::Damaged(d, from);
+    Access::Damaged(d, to);
+  }
   T* item_;
   T before_, after_;
 };
@@ -121,6 +147,7 @@ class Clear final : public Command {
  private:
   void Exchange(Document& d) {
     Access::UnselectAll(d);
+    Access::DamageAll(d);
     std::swap(lines_, Access::List(d, static_cast<LineRecord*>(nullptr)));
     std::swap(texts_, Access::List(d, static_cast<TMoji*>(nullptr)));
   }

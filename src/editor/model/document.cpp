@@ -25,16 +25,16 @@ void Document::Deselect() {
   selectedText_ = nullptr;
 }
 
-LineRecord& Document::AddLine(const LineRecord& line, size_t index) {
+const LineRecord& Document::AddLine(const LineRecord& line, size_t index) {
   auto record = std::make_unique<LineRecord>(line);
-  LineRecord& added = *record;
+  const LineRecord& added = *record;
   Do(MakeInsert(std::move(record), std::min(index, lines_.size())), false);
   return added;
 }
 
-TMoji& Document::AddText(const TMoji& label) {
+const TMoji& Document::AddText(const TMoji& label) {
   auto made = std::make_unique<TMoji>(label);
-  TMoji& added = *made;
+  const TMoji& added = *made;
   Do(MakeInsert(std::move(made), texts_.size()), false);
   return added;
 }
@@ -66,6 +66,12 @@ void Document::ReplacePicture(qtk::Bitmap& with, bool keepMarks, std::string fil
   Do(MakeReplace(with, keepMarks, std::move(fileName), std::move(caption)), true);
   // Within a longer step too: the frame that leaves is there for the view to reuse at once.
   Trim();
+}
+
+Damage Document::TakeDamage() {
+  Damage taken;
+  std::swap(taken, damage_);
+  return taken;
 }
 
 void Document::MarkSaved() {

@@ -18,6 +18,46 @@ using TextList = std::vector<std::unique_ptr<TMoji>>;
 
 class Document;
 
+// A list of the document's annotations to read: its records are const, so that nothing changes
+// one behind the history.
+template <class T>
+class Records {
+ public:
+  explicit Records(const std::vector<std::unique_ptr<T>>& list) : list_(&list) {}
+  class Iterator {
+   public:
+    explicit Iterator(typename std::vector<std::unique_ptr<T>>::const_iterator at) : at_(at) {}
+    const T& operator*() const { return **at_; }
+    Iterator& operator++() {
+      ++at_;
+      return *this;
+    }
+    bool operator==(const Iterator&) const = default;
+
+   private:
+    typename std::vector<std::unique_ptr<T>>::const_iterator at_;
+  };
+  Iterator begin() const { return Iterator(list_->begin()); }
+  Iterator end() const { return Iterator(list_->end()); }
+  size_t size() const { return list_->size(); }
+  bool empty() const { return list_->empty(); }
+  const T& operator[](size_t i) const { return *(*list_)[i]; }
+  const T& front() const { return *list_->front(); }
+  const T& back() const { return *list_->back(); }
+
+ private:
+  const std::vector<std::unique_ptr<T>>* list_;
+};
+
+// What changed on the picture since a view last took it: the annotations, as they were and as
+// they are, whose pixels changed; or everything (a new base picture, both lists at once).
+struct Damage {
+  bool all = false;
+  std::vector<LineRecord> lines;
+  std::vector<TMoji> labels;
+  bool Empty() const { return !all && lines.empty() && labels.empty(); }
+};
+
 // An annotation that a change left in its list, which a view may select.
 struct Touch {
   const LineRecord* line = nullptr;
@@ -63,8 +103,9 @@ class Document {
 
   // --- what the document holds ---
   const qtk::Bitmap& Base() const { return base_; }
-  const LineList& Lines() const { return lines_; }
-  const TextList& Texts() const { return texts_; }
+  Records<LineRecord> Lines() const { return Records<LineRecord>(lines_); }
+  Records<TMoji> Texts() const { return Records<TMoji>(texts_); }
+  bool HasMarks() const { return !lines_.empty() || !texts_.empty(); }
   const LineRecord* SelectedLine() const { return selectedLine_; }
   const TMoji* SelectedText() const { return selectedText_; }
   const std::string& FileName() const { return fileName_; }
@@ -74,6 +115,8 @@ class Document {
   bool Modified() const { return marked_ || state_ != savedState_; }
   // Counts exchanges of the base picture: a view that saw another number draws everything.
   uint64_t PictureVersion() const { return pictureVersion_; }
+  // What changed on the picture since the last call; every change reports what it touched.
+  Damage TakeDamage();
 
   // --- outside the history ---
   void Select(const LineRecord* line);
@@ -92,8 +135,8 @@ class Document {
 
   // --- changes, one undo step each unless a step is open ---
   // A new line goes on top of the others, or at `index` in the drawing order.
-  LineRecord& AddLine(const LineRecord& line, size_t index = SIZE_MAX);
-  TMoji& AddText(const TMoji& label);
+  const LineRecord& AddLine(const LineRecord& line, size_t index = SIZE_MAX);
+  const TMoji& AddText(const TMoji& label);
   // Takes the record's new fields; a change to the same fields is no change.
   void ChangeLine(const LineRecord& line, const LineRecord& to);
   void ChangeText(const TMoji& label, const TMoji& to);
@@ -170,6 +213,7 @@ class Document {
   uint64_t pictureVersion_ = 0;
   const LineRecord* touchedLine_ = nullptr;
   const TMoji* touchedText_ = nullptr;
+  Damage damage_;
 
   void Drop(Step& step);
   void SetState(uint64_t state);

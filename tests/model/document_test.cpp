@@ -27,9 +27,9 @@ struct State {
 State Of(const Document& d) {
   State s{d.Base().Width(), d.Base().Height(), {}, {}, {}, d.FileName(), d.Caption()};
   s.pixels.assign(d.Base().Bits(), d.Base().Bits() + d.Base().Stride() * d.Base().Height());
-  for (const auto& l : d.Lines())
-    s.lines.emplace_back(l->StartX, l->StartY, l->EndX, l->EndY, l->Width, l->Color, l->Arrow);
-  for (const auto& t : d.Texts()) s.texts.emplace_back(t->Text, t->Font, t->BkColor, t->X, t->Y);
+  for (const LineRecord& l : d.Lines())
+    s.lines.emplace_back(l.StartX, l.StartY, l.EndX, l.EndY, l.Width, l.Color, l.Arrow);
+  for (const TMoji& t : d.Texts()) s.texts.emplace_back(t.Text, t.Font, t.BkColor, t.X, t.Y);
   return s;
 }
 
@@ -143,7 +143,7 @@ void HistoryModel::Act() {
       if (d.Lines().empty()) return;
       {
         Document::StepScope step(d);
-        const LineRecord& line = *d.Lines()[Pick(static_cast<int>(d.Lines().size()))];
+        const LineRecord& line = d.Lines()[Pick(static_cast<int>(d.Lines().size()))];
         for (int i = 0; i < 5; ++i) d.ChangeLine(line, AnyLine());
       }
       return changed();
@@ -151,7 +151,7 @@ void HistoryModel::Act() {
       if (d.Texts().empty()) return;
       {
         Document::StepScope step(d);
-        const TMoji& label = *d.Texts()[Pick(static_cast<int>(d.Texts().size()))];
+        const TMoji& label = d.Texts()[Pick(static_cast<int>(d.Texts().size()))];
         const TMoji start = label;
         d.ChangeText(label, Label("moved", start.X + 5, start.Y));
         d.ChangeText(label, start);
@@ -160,16 +160,16 @@ void HistoryModel::Act() {
     case 4:  // a restyle, which may leave the label as it was
       if (d.Texts().empty()) return;
       {
-        TMoji to = *d.Texts()[0];
+        TMoji to = d.Texts()[0];
         to.Font.height = -10 - Pick(2);
         to.BkColor = Pick(2) ? qtk::clNone : 0;
-        d.ChangeText(*d.Texts()[0], to);
+        d.ChangeText(d.Texts()[0], to);
       }
       return changed();
     case 5: {
       Document::StepScope step(d);
-      if (!d.Lines().empty()) d.Remove(*d.Lines()[Pick(static_cast<int>(d.Lines().size()))]);
-      if (!d.Texts().empty() && Pick(2)) d.Remove(*d.Texts()[0]);
+      if (!d.Lines().empty()) d.Remove(d.Lines()[Pick(static_cast<int>(d.Lines().size()))]);
+      if (!d.Texts().empty() && Pick(2)) d.Remove(d.Texts()[0]);
     }
       return changed();
     case 6:
@@ -308,15 +308,15 @@ void Prepare(Document& d) {
 TEST(DocumentModel, Undo_Should_OfferTheAnnotationThatCameBack) {
   Document d;
   Prepare(d);
-  const LineRecord& line = *d.Lines()[0];
+  const LineRecord& line = d.Lines()[0];
   d.Remove(line);
   ASSERT_TRUE(d.Undo());
   EXPECT_EQ(d.TouchedLine(), &line) << "the same record, back in its place";
-  EXPECT_EQ(d.Lines()[0].get(), &line);
+  EXPECT_EQ(&d.Lines()[0], &line);
   ASSERT_TRUE(d.Redo());
   EXPECT_EQ(d.TouchedLine(), nullptr) << "gone again: nothing to select";
-  d.Select(d.Texts()[0].get());
-  d.Remove(*d.Texts()[0]);
+  d.Select(&d.Texts()[0]);
+  d.Remove(d.Texts()[0]);
   EXPECT_EQ(d.SelectedText(), nullptr) << "what leaves the list leaves the selection";
 }
 

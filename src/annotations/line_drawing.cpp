@@ -1,9 +1,11 @@
-// Drawing lines and arrows onto the composed picture.
+// Drawing lines and arrows.
+#include "annotations/line_drawing.h"
+
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "annotations/logic/line_geometry.h"
-#include "editor/editor.h"
 
 namespace quillora {
 
@@ -35,35 +37,8 @@ bool ClipSegment(double& x0, double& y0, double& x1, double& y1, double left, do
   return true;
 }
 
-}  // namespace
-
-void TScrivletForm1::DrawLine(const LineRecord& line, bool selected) {
-  DrawLine(composedImage, line, selected);
-}
-
-void TScrivletForm1::DrawLine(qtk::Bitmap& into, const LineRecord& line, bool selected) {
-  qtk::Canvas& canvas = into.GetCanvas();
-  canvas.SetPenColor(line.Color);
-  canvas.SetPenWidth(line.Width);
-  canvas.SetPenMode(selected ? qtk::PenMode::Not : qtk::PenMode::Copy);
-  double x0 = line.StartX, y0 = line.StartY, x1 = line.EndX, y1 = line.EndY;
-  // Only ends beyond the margin are cut: any drag of the pointer (16-bit positions) stays inside
-  // it and reaches GDI unchanged, and a cut lies far outside, past the pen's caps.
-  double margin = 65536 + std::abs(static_cast<double>(line.Width));
-  if (ClipSegment(x0, y0, x1, y1, -margin, -margin, into.Width() + margin,
-                  into.Height() + margin)) {
-    canvas.MoveTo(static_cast<int>(std::lround(x0)), static_cast<int>(std::lround(y0)));
-    canvas.LineTo(static_cast<int>(std::lround(x1)), static_cast<int>(std::lround(y1)));
-  }
-  if (line.Arrow) DrawArrowHead(into, line, selected);
-}
-
-void TScrivletForm1::DrawArrowHead(const LineRecord& line, bool selected) {
-  DrawArrowHead(composedImage, line, selected);
-}
-
-void TScrivletForm1::DrawArrowHead(qtk::Bitmap& into, const LineRecord& line, bool selected) {
-  qtk::Canvas& canvas = into.GetCanvas();
+// The head: filled in the line's colour, or outlined with the inverting pen when selected.
+void DrawArrowHead(qtk::Canvas& canvas, const LineRecord& line, bool selected, const RECT& clip) {
   if (selected) {
     canvas.SetBrushStyle(qtk::BrushStyle::Clear);
   } else {
@@ -73,13 +48,33 @@ void TScrivletForm1::DrawArrowHead(qtk::Bitmap& into, const LineRecord& line, bo
   // The corners lie within (3 * width + 6) / cos 15 degrees of the tip and the outline's pen
   // reaches half its width further: a head whose tip is farther outside than that cannot show.
   const int64_t reach = 4 * std::abs(static_cast<int64_t>(line.Width)) + 16;
-  if (line.EndX < -reach || line.EndY < -reach || line.EndX > into.Width() + reach ||
-      line.EndY > into.Height() + reach)
+  if (line.EndX < clip.left - reach || line.EndY < clip.top - reach ||
+      line.EndX > clip.right + reach || line.EndY > clip.bottom + reach)
     return;
   auto corners = ArrowHeadCorners(line.StartX, line.StartY, line.EndX, line.EndY, line.Width);
   POINT points[3];
   for (int i = 0; i < 3; ++i) points[i] = POINT{corners[i].x, corners[i].y};
   canvas.Polygon(points);
+}
+
+}  // namespace
+
+void DrawLine(qtk::Canvas& canvas, const LineRecord& line, bool selected) {
+  canvas.SetPenColor(line.Color);
+  canvas.SetPenWidth(line.Width);
+  canvas.SetPenMode(selected ? qtk::PenMode::Not : qtk::PenMode::Copy);
+  double x0 = line.StartX, y0 = line.StartY, x1 = line.EndX, y1 = line.EndY;
+  // Only ends beyond a fixed square, far larger than any picture, are cut: any drag of the
+  // pointer stays inside it and reaches GDI unchanged, and the cut is the same whatever part of
+  // the picture is being drawn, so a line redrawn in pieces is the line drawn whole.
+  const double edge = (1 << 20) + std::abs(static_cast<double>(line.Width));
+  if (ClipSegment(x0, y0, x1, y1, -edge, -edge, edge, edge)) {
+    canvas.MoveTo(static_cast<int>(std::lround(x0)), static_cast<int>(std::lround(y0)));
+    canvas.LineTo(static_cast<int>(std::lround(x1)), static_cast<int>(std::lround(y1)));
+  }
+  RECT clip{};
+  GetClipBox(canvas.Handle(), &clip);
+  if (line.Arrow) DrawArrowHead(canvas, line, selected, clip);
 }
 
 }  // namespace quillora
