@@ -6,12 +6,10 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build=$1
 work="$here/build/bench"
 mkdir -p "$work"
-if [ ! -f "$work/frame.jpg" ]; then
-  # A busy 3840 x 2160 picture, saved as JPEG (quality 90, 4:2:0) and as a 24-bit BMP.
-  convert -size 3840x2160 plasma:fractal -seed 7 -blur 0x1 "$work/frame.ppm"
-  cjpeg -quality 90 -baseline -outfile "$work/frame.jpg" "$work/frame.ppm"
-  convert "$work/frame.ppm" -type TrueColor "BMP3:$work/frame.bmp"
-fi
+# A busy 3840 x 2160 picture, saved as JPEG (quality 90, 4:2:0) and as a 24-bit BMP.
+[ -f "$work/frame.ppm" ] || convert -size 3840x2160 plasma:fractal -seed 7 -blur 0x1 "$work/frame.ppm"
+[ -f "$work/frame.jpg" ] || cjpeg -quality 90 -baseline -outfile "$work/frame.jpg" "$work/frame.ppm"
+[ -f "$work/frame.bmp" ] || convert "$work/frame.ppm" -type TrueColor "BMP3:$work/frame.bmp"
 if [ ! -f "$work/frame8k.bmp" ]; then
   convert "$work/frame.ppm" -scale 200% -type TrueColor "BMP3:$work/frame8k.bmp"
 fi
@@ -44,7 +42,7 @@ echo "== metafile"
 run metafile
 # png: seeded damage to PNGs of four kinds (RGB, palette, 16-bit interlaced with alpha, grey).
 if [ ! -f "$work/seed-grey.png" ]; then
-  convert -size 256x192 plasma:fractal -seed 3 -depth 8 "PNG24:$work/seed-rgb.png"
+  convert -size 256x192 plasma:fractal -seed 3 "PNG24:$work/seed-rgb.png"
   convert "$work/seed-rgb.png" -colors 200 "PNG8:$work/seed-palette.png"
   convert "$work/seed-rgb.png" -alpha set -channel A -evaluate set 60% -depth 16 -interlace PNG "PNG64:$work/seed-deep.png"
   convert "$work/seed-rgb.png" -colorspace Gray "$work/seed-grey.png"
