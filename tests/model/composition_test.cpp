@@ -101,8 +101,9 @@ class CompositionModel : public ::testing::Test {
 
   LineRecord SomeLine() {
     const POINT a = SomePoint(), b = SomePoint();
-    return {a.x, a.y, b.x, b.y, Chance(30) ? Between(1, 3) : Between(1, 40),
-            kColours[rnd_() % 8], Chance(40)};
+    return {
+        a.x,       a.y, b.x, b.y, Chance(30) ? Between(1, 3) : Between(1, 40), kColours[rnd_() % 8],
+        Chance(40)};
   }
 
   TMoji SomeLabel() {

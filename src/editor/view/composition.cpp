@@ -180,8 +180,8 @@ void Composition::Paint(HDC dc, const Box& area) {
     HDC s = scratch_.DC();
     SetWindowOrgEx(s, static_cast<int>(b.left), static_cast<int>(b.top), nullptr);
     DrawOver(scratch_, {b}, true);
-    BitBlt(dc, static_cast<int>(b.left), static_cast<int>(b.top), w, h, s,
-           static_cast<int>(b.left), static_cast<int>(b.top), SRCCOPY);
+    BitBlt(dc, static_cast<int>(b.left), static_cast<int>(b.top), w, h, s, static_cast<int>(b.left),
+           static_cast<int>(b.top), SRCCOPY);
     SetWindowOrgEx(s, 0, 0, nullptr);
   }
 
