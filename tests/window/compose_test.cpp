@@ -202,13 +202,13 @@ TEST_F(ComposeIdentity, IncrementalPass_Should_EqualWholePass_AfterEveryEdit) {
       case 10:  // a few steps taken back
       case 11:
         for (int i = rnd_.Between(1, 4); i > 0 && editor->doc.UndoSteps() > startSteps; --i) {
-          editor->ActUndo.Execute();
+          editor->Act(kCmdUndo).Execute();
           Check(step, "undo");
         }
         break;
       case 12:  // and made again
         for (int i = rnd_.Between(1, 3); i > 0; --i) {
-          editor->ActRedo.Execute();
+          editor->Act(kCmdRedo).Execute();
           Check(step, "redo");
         }
         break;
@@ -219,7 +219,7 @@ TEST_F(ComposeIdentity, IncrementalPass_Should_EqualWholePass_AfterEveryEdit) {
   }
   // Every step taken back returns the picture as it was loaded, with nothing on it.
   while (!failed_ && editor->doc.UndoSteps() > startSteps) {
-    editor->ActUndo.Execute();
+    editor->Act(kCmdUndo).Execute();
     Check(kEdits, "undo all");
   }
   EXPECT_TRUE(editor->doc.Lines().empty());
