@@ -67,14 +67,14 @@ struct ToolFacts {
 
 struct CommandEntry {
   CommandId id;
-  const char* name;
+  const char* name;  // a tool's is its tool-bar button's
   const char* category = "";
   const char* caption = "";
   const char* hint = "";
   WORD key = 0;       // Ctrl+key
   WORD shiftKey = 0;  // Ctrl+Shift+key
   int glyph = -1;
-  void (TScrivletForm1::*run)() = nullptr;       // tools: choosing the tool
+  void (TScrivletForm1::*run)() = nullptr;         // tools: choosing the tool
   bool (*enabled)(const CommandState&) = nullptr;  // null: always enabled
   ToolFacts tool = {};
 };
