@@ -14,7 +14,8 @@ void TScrivletForm1::FormCreate(const std::string& commandLineFile) {
   InsText.SetText("");
   toolMode = kToolNone;
   dragging = false;
-  ActSave.SetEnabled(false);
+  commandState.saveEnabled = false;
+  UpdateCommands();
   TextOKButton.SetEnabled(false);
   CenterOnScreen();
   LW.SetText(std::to_string(SpinEdit1.Value()));

@@ -10,6 +10,7 @@
 
 #include "annotations/logic/line_record.h"
 #include "annotations/moji.h"
+#include "editor/commands.h"
 #include "editor/logic/paint_boxes.h"
 #include "editor/model/document.h"
 #include "editor/view/composition.h"
@@ -22,17 +23,6 @@
 #include "toolkit/window.h"
 
 namespace quillora {
-
-// Tool mode codes.
-enum ToolMode : int32_t {
-  kToolNone = 0,
-  kToolSelect = 1,
-  kToolLine = 10,
-  kToolArrow = 15,
-  kToolText = 20,
-  kToolTextPoint = 25,
-  kToolPick = 50,
-};
 
 // A box of the picture as a rectangle for GDI (picture coordinates fit its 32 bits).
 inline RECT ToRect(const Box& b) {
@@ -112,15 +102,20 @@ class TScrivletForm1 : public qtk::Form {
   void FormKeyDown(WORD key);
   void FormKeyUp(WORD key);
   void ActDelExecute();
-  void Select1Click() { UpdateToolMode(); }
-  void Line1Click() { UpdateToolMode(); }
-  void Arrow1Click() { UpdateToolMode(); }
-  void Text1Click() { UpdateToolMode(); }
-  void Spoide1Click() { UpdateToolMode(); }
-  void Select2Click();
-  void Line2Click();
-  void Text2Click();
-  void Spoide2Click();
+  // A tool button clicked: the tool is the one whose button the click left down, if any.
+  void ToolButtonClick(CommandId tool);
+  // A tool chosen from a menu (or by the program): its button goes down.
+  void ChooseTool(CommandId tool);
+  // The tool buttons' handlers and the pop-up menu's.
+  void Spoide1Click() { ToolButtonClick(kCmdPick); }
+  void Select1Click() { ToolButtonClick(kCmdSelect); }
+  void Line1Click() { ToolButtonClick(kCmdLine); }
+  void Arrow1Click() { ToolButtonClick(kCmdArrow); }
+  void Text1Click() { ToolButtonClick(kCmdText); }
+  void Spoide2Click() { ChooseTool(kCmdPick); }
+  void Select2Click() { ChooseTool(kCmdSelect); }
+  void Line2Click() { ChooseTool(kCmdLine); }
+  void Text2Click() { ChooseTool(kCmdText); }
 
   // --- palette (palette.cpp) ---
   void ColorGrid1Click();
@@ -155,10 +150,11 @@ class TScrivletForm1 : public qtk::Form {
   bool gestureStep_ = false;                // the press opened the step its drag fills
   bool historyBegun_ = false;               // the first capture has shown the editor
 
-  // --- commands (layout.cpp) ---
-  qtk::Action ActNew, ActOpen, ActSave, ActSaveAs, ActPrint, ActExit, ActReload, ActVer, ActFont,
-      ActBKColor, ActDel, ActFontColor, ActColor, ActPaste, ActUndo, ActRedo;
-  std::vector<qtk::Action*> Actions();
+  // --- commands (layout.cpp), one action for each entry of the command table ---
+  qtk::Action& Act(CommandId id);
+  // Every command's enabled and checked state follows from the document and this.
+  CommandState commandState;
+  void UpdateCommands();
 
   // --- controls (layout.cpp) ---
   std::unique_ptr<qtk::Menu> MainMenu1, PopupMenu1, PopupMenu2;
@@ -201,7 +197,6 @@ class TScrivletForm1 : public qtk::Form {
 
  private:
   void CreateControls();
-  void CreateCommands();
   void CreateMenus();
   void CreateToolBar();
   void CreateTextRow();
@@ -217,9 +212,28 @@ class TScrivletForm1 : public qtk::Form {
   void ShowCaption();
   // Ends the pointer's gesture: its changes are one step, done.
   void EndGesture();
+  // What a press, a move and a release do in a tool mode (pointer.cpp); null for nothing.
+  struct Gesture {
+    int32_t mode;
+    void (TScrivletForm1::*press)(int32_t x, int32_t y);
+    void (TScrivletForm1::*move)(int32_t x, int32_t y);
+    void (TScrivletForm1::*release)(int32_t x, int32_t y);
+  };
+  static const Gesture* GestureOf(int32_t mode);
+  void SelectPress(int32_t x, int32_t y);
+  void SelectMove(int32_t x, int32_t y);
+  void SelectRelease(int32_t x, int32_t y);
+  void LinePress(int32_t x, int32_t y);
+  void LineMove(int32_t x, int32_t y);
+  void LineRelease(int32_t x, int32_t y);
+  void TextPress(int32_t x, int32_t y);
+  void TextPointPress(int32_t x, int32_t y);
+  void TextRelease(int32_t x, int32_t y);
+  void PickPress(int32_t x, int32_t y);
   // The window after an undo or redo: the picture's size, the caption, the selection's band.
   void ShowHistoryStep(bool hadTextSelected);
 
+  std::vector<std::unique_ptr<qtk::Action>> actions_;  // in the command table's order
   qtk::BitmapObject glyphs_;
   qtk::AcceleratorTable accelerators_;
   qtk::IconHandle icon_;

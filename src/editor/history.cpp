@@ -37,7 +37,8 @@ void TScrivletForm1::ShowHistoryStep(bool hadTextSelected) {
   }
   if (doc.Base().Width() != PB1.Width() || doc.Base().Height() != PB1.Height()) SizeToBase();
   ShowCaption();
-  ActSave.SetEnabled(true);
+  commandState.saveEnabled = true;
+  UpdateCommands();
   ComposePicture();
 }
 
@@ -53,8 +54,7 @@ void TScrivletForm1::TakeCapture(int mode) {
   doc.MarkUnsaved();  // a capture was never saved, even where its picture is the blank one
   if (!historyBegun_) doc.ForgetHistory();
   historyBegun_ = true;
-  ToolBar1.SetDown(kLine1, true);
-  Line1Click();
+  ChooseTool(kCmdLine);
   Show();
 }
 

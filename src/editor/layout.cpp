@@ -1,7 +1,9 @@
-// The editor window's layout, command table, menus and tool bar.
+// The editor window's layout, its commands' actions, menus and tool bar.
 #include <windows.h>
 
 #include <commctrl.h>
+
+#include <span>
 
 #include "editor/editor.h"
 #include "editor/glyphs.h"
@@ -31,10 +33,6 @@ qtk::FontSpec PGothic(int height, unsigned style = 0, qtk::Color color = qtk::cl
   return f;
 }
 
-constexpr const char* kFile = "ファイル(&F)";
-constexpr const char* kEdit = "編集(&E)";
-constexpr const char* kHelp = "ヘルプ(&H)";
-
 // The line colour swatch lies one scaled pixel inside its complement frame on every side.
 void PlaceSwatch(qtk::Window& swatch, const qtk::Window& frame) {
   const RECT f = frame.Bounds();
@@ -45,28 +43,16 @@ void PlaceSwatch(qtk::Window& swatch, const qtk::Window& frame) {
 
 }  // namespace
 
-// The command table: caption, hint, shortcut and glyph of every command.
-TScrivletForm1::TScrivletForm1()
-    : ActNew({"ActNew", kFile, "新規作成(&N)", "新規作成|新規作成状態にします。", 'N', 17}),
-      ActOpen({"ActOpen", kFile, "開く(&O)", "開く|ファイルを開きます。", 'O', 16}),
-      ActSave({"ActSave", kFile, "上書き保存(&S)", "保存|ファイルに保存します。", 'S', 13}),
-      ActSaveAs({"ActSaveAs", kFile, "名前を付けて保存(&A)", "", 0, -1}),
-      ActPrint({"ActPrint", kFile, "印刷(&P)", "印刷|印刷します。", 'P', 14}),
-      ActExit({"ActExit", kFile, "終了(&X)", "", 0, -1}),
-      ActReload({"ActReload", kFile, "再読み込み", "再読込|再度画面を取り込みます。", 'R', 18}),
-      ActVer({"ActVer", kHelp, "バージョン情報(&V)", "", 0, -1}),
-      ActFont({"ActFont", kEdit, "フォント(&F)", "文字フォント|文字フォントを設定します。", 0, -1}),
-      ActBKColor(
-          {"ActBKColor", kEdit, "文字背景色(&B)", "背景色|文字の背景色を選択できます。", 0, -1}),
-      ActDel({"ActDel", kEdit, "削除(&D)", "削除|選択された部分を削除します。", 0, 15}),
-      ActFontColor({"ActFontColor", kEdit, "文字色(&C)", "文字色|文字の色を選択できます。", 0, -1}),
-      ActColor({"ActColor", kEdit, "線の色(&L)", "線の色|線の色を選択できます。", 0, -1}),
-      ActPaste({"ActPaste", kEdit, "貼り付け", "貼付け|クリップボードのイメージを貼り付けます。",
-                'V', -1}),
-      // Keys only: no menu or button shows them.
-      ActUndo({"ActUndo", kEdit, "元に戻す", "", 'Z', -1}),
-      ActRedo({"ActRedo", kEdit, "やり直し", "", 'Y', -1}) {
-  CreateCommands();
+// One action for each entry of the command table, under the entry's fixed id.
+TScrivletForm1::TScrivletForm1() {
+  for (const CommandEntry& c : Commands()) {
+    actions_.push_back(std::make_unique<qtk::Action>(qtk::Action::Args{
+        c.name, c.category, c.caption, c.hint, c.key, c.glyph, c.shiftKey, c.id}));
+    const CommandId id = c.id;
+    auto run = c.run;
+    actions_.back()->onExecute = [this, id, run] { run ? (this->*run)() : ChooseTool(id); };
+  }
+  UpdateCommands();
 }
 
 TScrivletForm1::~TScrivletForm1() {
@@ -75,29 +61,16 @@ TScrivletForm1::~TScrivletForm1() {
   if (Handle()) FormDestroy();
 }
 
-std::vector<qtk::Action*> TScrivletForm1::Actions() {
-  return {&ActNew,    &ActOpen,  &ActSave, &ActSaveAs,  &ActPrint, &ActExit,
-          &ActReload, &ActVer,   &ActFont, &ActBKColor, &ActDel,   &ActFontColor,
-          &ActColor,  &ActPaste, &ActUndo, &ActRedo};
+qtk::Action& TScrivletForm1::Act(CommandId id) {
+  return *actions_.at(static_cast<size_t>(&FindCommand(id) - Commands().data()));
 }
 
-void TScrivletForm1::CreateCommands() {
-  ActNew.onExecute = [this] { ActNewExecute(); };
-  ActOpen.onExecute = [this] { ActOpenExecute(); };
-  ActSave.onExecute = [this] { ActSaveExecute(); };
-  ActSaveAs.onExecute = [this] { ActSaveAsExecute(); };
-  ActPrint.onExecute = [this] { ActPrintExecute(); };
-  ActExit.onExecute = [this] { ActExitExecute(); };
-  ActReload.onExecute = [this] { ActReloadExecute(); };
-  ActVer.onExecute = [this] { ActVerExecute(); };
-  ActFont.onExecute = [this] { ActFontExecute(); };
-  ActBKColor.onExecute = [this] { ActBKColorExecute(); };
-  ActDel.onExecute = [this] { ActDelExecute(); };
-  ActFontColor.onExecute = [this] { ActFontColorExecute(); };
-  ActColor.onExecute = [this] { ActColorExecute(); };
-  ActPaste.onExecute = [this] { ActPastExecute(); };
-  ActUndo.onExecute = [this] { ActUndoExecute(); };
-  ActRedo.onExecute = [this] { ActRedoExecute(); };
+void TScrivletForm1::UpdateCommands() {
+  for (size_t i = 0; i < actions_.size(); ++i) {
+    const CommandEntry& c = Commands()[i];
+    actions_[i]->SetEnabled(!c.enabled || c.enabled(commandState));
+    actions_[i]->SetChecked(c.tool.mode != kToolNone && c.tool.mode == commandState.tool);
+  }
 }
 
 void TScrivletForm1::Create(const std::string& commandLineFile) {
@@ -109,72 +82,59 @@ void TScrivletForm1::Create(const std::string& commandLineFile) {
   SetKeyPreview(true);
   CreateMenus();
   CreateControls();
-  // Ctrl+Shift+Z redoes too, as in most editors.
-  accelerators_.reset(qtk::CreateAccelerators(
-      Actions(),
-      {ACCEL{FCONTROL | FSHIFT | FVIRTKEY, 'Z', static_cast<WORD>(ActRedo.CommandId())}}));
+  std::vector<qtk::Action*> actions;
+  for (auto& a : actions_) actions.push_back(a.get());
+  accelerators_.reset(qtk::CreateAccelerators(actions));
   SetAccelerators(accelerators_.get());
   FormCreate(commandLineFile);
 }
 
+namespace {
+
+// Menu items and tool-bar buttons by name and command, kSeparator for a separator.
+struct LayoutItem {
+  const char* name;
+  CommandId id;
+};
+
+constexpr LayoutItem kFileItems[] = {
+    {"New1", kCmdNew},   {"", kSeparator},      {"Reload1", kCmdReload}, {"", kSeparator},
+    {"Open1", kCmdOpen}, {"", kSeparator},      {"Save1", kCmdSave},     {"SaveAs1", kCmdSaveAs},
+    {"", kSeparator},    {"Print1", kCmdPrint}, {"", kSeparator},        {"Exit1", kCmdExit}};
+constexpr LayoutItem kEditItems[] = {
+    {"Font1", kCmdFont},       {"", kSeparator},  {"FontColor1", kCmdFontColor},
+    {"BKColor1", kCmdBKColor}, {"", kSeparator},  {"Color1", kCmdColor},
+    {"", kSeparator},          {"N17", kCmdPaste}};
+constexpr LayoutItem kHelpItems[] = {{"About1", kCmdVer}};
+// The picture's menu: the tools, then the text and colour commands.
+constexpr LayoutItem kPictureItems[] = {
+    {"Spoide2", kCmdPick}, {"Select2", kCmdSelect}, {"Line2", kCmdLine}, {"Text2", kCmdText},
+    {"", kSeparator},      {"Font2", kCmdFont},     {"", kSeparator},    {"C1", kCmdFontColor},
+    {"B1", kCmdBKColor},   {"", kSeparator},        {"N14", kCmdColor}};
+
+}  // namespace
+
 void TScrivletForm1::CreateMenus() {
   using qtk::MenuEntry;
-  auto sep = [] { return MenuEntry::Separator(); };
-  auto of = [](const char* name, qtk::Action* a, std::string hint = "") {
-    MenuEntry e = MenuEntry::Of(name, a);
-    e.hint = std::move(hint);
+  auto entries = [this](std::span<const LayoutItem> items) {
+    std::vector<MenuEntry> out;
+    for (const LayoutItem& i : items)
+      out.push_back(i.id == kSeparator ? MenuEntry::Separator(i.name)
+                                       : MenuEntry::Of(i.name, &Act(i.id)));
+    return out;
+  };
+  auto sub = [&](const char* name, const char* caption, std::span<const LayoutItem> items) {
+    MenuEntry e{name, nullptr, caption};
+    e.children = entries(items);
     return e;
   };
-  MenuEntry file{"File1", nullptr, kFile};
-  file.children = {of("New1", &ActNew),
-                   sep(),
-                   of("Reload1", &ActReload),
-                   sep(),
-                   of("Open1", &ActOpen),
-                   sep(),
-                   of("Save1", &ActSave),
-                   of("SaveAs1", &ActSaveAs, "名前を付けて保存|名前を付けて保存します。"),
-                   sep(),
-                   of("Print1", &ActPrint),
-                   sep(),
-                   of("Exit1", &ActExit, "終了|このソフトを終了します。")};
-  MenuEntry edit{"Edit1", nullptr, kEdit};
-  edit.children = {of("Font1", &ActFont),
-                   sep(),
-                   of("FontColor1", &ActFontColor),
-                   of("BKColor1", &ActBKColor),
-                   sep(),
-                   of("Color1", &ActColor),
-                   sep(),
-                   of("N17", &ActPaste)};
-  MenuEntry help{"Help1", nullptr, kHelp};
-  help.children = {of("About1", &ActVer, "バージョン情報|バージョン情報を表示します。")};
-  MainMenu1 =
-      std::make_unique<qtk::Menu>(qtk::Menu::Kind::Bar, std::vector<MenuEntry>{file, edit, help});
+  MainMenu1 = std::make_unique<qtk::Menu>(
+      qtk::Menu::Kind::Bar, std::vector<MenuEntry>{sub("File1", "ファイル(&F)", kFileItems),
+                                                   sub("Edit1", "編集(&E)", kEditItems),
+                                                   sub("Help1", "ヘルプ(&H)", kHelpItems)});
   SetMainMenu(MainMenu1.get());
-
   PopupMenu1 = std::make_unique<qtk::Menu>(qtk::Menu::Kind::Popup, std::vector<MenuEntry>{});
-
-  auto tool = [](const char* name, const char* caption, const char* hint,
-                 std::function<void()> click) {
-    MenuEntry e;
-    e.name = name;
-    e.caption = caption;
-    e.hint = hint;
-    e.onClick = std::move(click);
-    return e;
-  };
-  PopupMenu2 = std::make_unique<qtk::Menu>(
-      qtk::Menu::Kind::Popup,
-      std::vector<MenuEntry>{
-          tool("Spoide2", "色の抽出", "色抽出|画像から色を抽出します。",
-               [this] { Spoide2Click(); }),
-          tool("Select2", "範囲選択", "選択|クリックされた部分を選択状態にします。",
-               [this] { Select2Click(); }),
-          tool("Line2", "直線描画", "直線|直線を書きます", [this] { Line2Click(); }),
-          tool("Text2", "文字描画", "文字|文字を書きます", [this] { Text2Click(); }), sep(),
-          of("Font2", &ActFont), sep(), of("C1", &ActFontColor), of("B1", &ActBKColor), sep(),
-          of("N14", &ActColor)});
+  PopupMenu2 = std::make_unique<qtk::Menu>(qtk::Menu::Kind::Popup, entries(kPictureItems));
 }
 
 void TScrivletForm1::CreateControls() {
@@ -209,57 +169,37 @@ void TScrivletForm1::CreateControls() {
 void TScrivletForm1::CreateToolBar() {
   glyphs_ = CreateGlyphStrip(FormDpi());
   ToolBar1.Create(CoolBar1.Handle(), glyphs_.get(), kGlyphCount);
-  using Args = qtk::ToolBar::ButtonArgs;
-  auto push = [](const char* name, qtk::Action* a) {
-    Args b;
-    b.name = name;
-    b.action = a;
-    b.glyph = a->Glyph();
-    return b;
-  };
-  auto sep = [](const char* name) {
-    Args b;
-    b.name = name;
-    b.separatorWidth = 8;
-    return b;
-  };
-  auto toggle = [](const char* name, const char* caption, const char* hint, int glyph,
-                   bool allowAllUp, bool visible, std::function<void()> click) {
-    Args b;
-    b.name = name;
-    b.caption = caption;
-    b.hint = hint;
-    b.glyph = glyph;
-    b.toggle = true;
-    b.allowAllUp = allowAllUp;
-    b.visible = visible;
-    b.onClick = std::move(click);
-    return b;
-  };
-  ToolBar1.AddButton(push("ToolButton4", &ActNew));
-  ToolBar1.AddButton(push("ToolButton2", &ActReload));
-  ToolBar1.AddButton(push("ToolButton5", &ActOpen));
-  ToolBar1.AddButton(push("ToolButton6", &ActSave));
-  ToolBar1.AddButton(push("ToolButton7", &ActPrint));
-  ToolBar1.AddButton(sep("ToolButton9"));
-  ToolBar1.AddButton(push("ToolButton3", &ActDel));
-  ToolBar1.AddButton(sep("ToolButton1"));
-  ToolBar1.AddButton(toggle(kSpoide1, "色抽出", "色抽出|画像から色を抽出します。", 2, false, true,
-                            [this] { Spoide1Click(); }));
-  ToolBar1.AddButton(toggle(kSelect1, "選択", "選択|クリックされた部分を選択状態にします。", 0,
-                            true, true, [this] { Select1Click(); }));
-  ToolBar1.AddButton(
-      toggle(kLine1, "直線", "直線|直線を書きます", 5, true, true, [this] { Line1Click(); }));
-  ToolBar1.AddButton(toggle(kArrow1, "Arrow1", "矢印|矢印を描きます。", 6, true, false,
-                            [this] { Arrow1Click(); }));
-  ToolBar1.AddButton(
-      toggle(kText1, "テキスト", "文字|文字を書きます", 10, true, true, [this] { Text1Click(); }));
-  ToolBar1.AddButton(sep("ToolButton8"));
+  // Separators are 8 pixels wide.
+  constexpr LayoutItem kButtons[] = {
+      {"ToolButton4", kCmdNew},  {"ToolButton2", kCmdReload}, {"ToolButton5", kCmdOpen},
+      {"ToolButton6", kCmdSave}, {"ToolButton7", kCmdPrint},  {"ToolButton9", kSeparator},
+      {"ToolButton3", kCmdDel},  {"ToolButton1", kSeparator}, {kSpoide1, kCmdPick},
+      {kSelect1, kCmdSelect},    {kLine1, kCmdLine},          {kArrow1, kCmdArrow},
+      {kText1, kCmdText},        {"ToolButton8", kSeparator}};
+  for (const LayoutItem& i : kButtons) {
+    qtk::ToolBar::ButtonArgs b;
+    b.name = i.name;
+    if (i.id == kSeparator) {
+      b.separatorWidth = 8;
+    } else {
+      const ToolFacts& tool = FindCommand(i.id).tool;
+      b.action = &Act(i.id);
+      b.glyph = b.action->Glyph();
+      if (tool.mode != kToolNone) {
+        b.caption = tool.buttonCaption;
+        b.toggle = true;
+        b.allowAllUp = tool.allowAllUp;
+        b.visible = tool.visible;
+        b.onClick = [this, click = tool.buttonClick] { (this->*click)(); };
+      }
+    }
+    ToolBar1.AddButton(std::move(b));
+  }
 
   Panel4.Create(ToolBar1.Handle(), 0, 0, 250, 24, false);
   FColorButton.Create(Panel4.Handle(), 0, 1, 50, 22, "文字色");
   FColorButton.SetFont(Gothic(-12));
-  FColorButton.SetAction(&ActFontColor);
+  FColorButton.SetAction(&Act(kCmdFontColor));
   FColorButton.SetShowHint(true);
   CheckBox1.Create(Panel4.Handle(), 56, 2, 97, 21, "文字背景透明");
   CheckBox1.SetFont(PGothic(-12));

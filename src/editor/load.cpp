@@ -102,7 +102,8 @@ void TScrivletForm1::LoadPicture(const std::string& name) {
   }
   doc.MarkSaved();
   ComposePicture();
-  ActSave.SetEnabled(true);
+  commandState.saveEnabled = true;
+  UpdateCommands();
   ShowCaption();
 }
 

@@ -7,56 +7,43 @@
 
 namespace quillora {
 
-namespace {
-
-struct ModeDisplay {
-  const char* button;
-  int32_t mode;
-  qtk::Color color;
-  const char* name;
-  const char* message;
-};
-
-const ModeDisplay kModeDisplays[] = {
-    {TScrivletForm1::kSelect1, kToolSelect, qtk::clYellow, "  部分選択",
-     " 文字背景色を\r\n 選択出来ます"},
-    {TScrivletForm1::kLine1, kToolLine, qtk::clAqua, "  直線描画", " 直線の色を\r\n 選択出来ます"},
-    {TScrivletForm1::kArrow1, kToolArrow, qtk::clWhite, "  矢印描画",
-     " 矢印の色を\r\n 選択出来ます"},
-    {TScrivletForm1::kText1, kToolText, qtk::clLime, "  文字描画",
-     " 文字背景色を\r\n 選択出来ます"},
-    {TScrivletForm1::kSpoide1, kToolPick, qtk::clAqua, "  色の抽出",
-     " 画像の中から\r\n 色を抽出！！"},
-};
-
-}  // namespace
-
+// The tool whose button is down sets the mode and its displays; with none down they stay.
 void TScrivletForm1::UpdateToolMode() {
-  for (const ModeDisplay& d : kModeDisplays) {
-    if (!ToolBar1.Down(d.button)) continue;
-    toolMode = d.mode;
-    NowMode.SetFontColor(d.color);
-    NowMode.SetText(d.name);
-    SelColor.SetText(d.message);
+  if (const CommandEntry* tool = ToolCommand(commandState.tool)) {
+    toolMode = tool->tool.mode;
+    NowMode.SetFontColor(tool->tool.color);
+    NowMode.SetText(tool->tool.modeName);
+    SelColor.SetText(tool->tool.modeMessage);
   }
   DeselectAll();
 }
 
-void TScrivletForm1::Select2Click() {
-  ToolBar1.SetDown(kSelect1, true);
+void TScrivletForm1::ToolButtonClick(CommandId tool) {
+  commandState.tool =
+      ToolBar1.Down(FindCommand(tool).name) ? FindCommand(tool).tool.mode : kToolNone;
+  UpdateCommands();
   UpdateToolMode();
 }
-void TScrivletForm1::Line2Click() {
-  ToolBar1.SetDown(kLine1, true);
+
+void TScrivletForm1::ChooseTool(CommandId tool) {
+  commandState.tool = FindCommand(tool).tool.mode;
+  UpdateCommands();
   UpdateToolMode();
 }
-void TScrivletForm1::Text2Click() {
-  ToolBar1.SetDown(kText1, true);
-  UpdateToolMode();
-}
-void TScrivletForm1::Spoide2Click() {
-  ToolBar1.SetDown(kSpoide1, true);
-  UpdateToolMode();
+
+const TScrivletForm1::Gesture* TScrivletForm1::GestureOf(int32_t mode) {
+  using F = TScrivletForm1;
+  static const Gesture kGestures[] = {
+      {kToolSelect, &F::SelectPress, &F::SelectMove, &F::SelectRelease},
+      {kToolLine, &F::LinePress, &F::LineMove, &F::LineRelease},
+      {kToolArrow, &F::LinePress, &F::LineMove, &F::LineRelease},
+      {kToolText, &F::TextPress, nullptr, &F::TextRelease},
+      {kToolTextPoint, &F::TextPointPress, nullptr, &F::TextRelease},
+      {kToolPick, &F::PickPress, nullptr, nullptr},
+  };
+  for (const Gesture& g : kGestures)
+    if (g.mode == mode) return &g;
+  return nullptr;
 }
 
 // A press starts a gesture: whatever the drag that follows changes is one step to undo.
@@ -64,64 +51,61 @@ void TScrivletForm1::PB1MouseDown(qtk::MouseButton button, int32_t x, int32_t y)
   if (button != qtk::MouseButton::Left) return;
   EndGesture();
   doc.MarkModified();
-  ActSave.SetEnabled(true);
-  switch (toolMode) {
-    case kToolSelect: {
-      DeselectAll();
-      doc.BeginStep();
-      gestureStep_ = true;
-      for (const LineRecord& line : doc.Lines()) {
-        if (HitTestLine(line, x, y)) {
-          doc.Select(&line);
-          lastPoint = {x, y};
-          dragging = true;
-          return;
-        }
-      }
-      for (const TMoji& text : doc.Texts()) {
-        if (text.HitTest(x, y, view.Measuring())) {
-          doc.Select(&text);
-          lastPoint = {x, y};
-          dragging = true;
-          InsText.SetFocus();
-          return;
-        }
-      }
-      EndGesture();
-      return;
-    }
-    case kToolLine:
-    case kToolArrow: {
-      LineRecord line;
-      line.StartX = line.EndX = x;
-      line.StartY = line.EndY = y;
-      line.Width = SpinEdit1.Value();
-      line.Color = NowColor.GetColor();
-      line.Arrow = toolMode == kToolArrow;
-      doc.BeginStep();
-      gestureStep_ = true;
-      gestureLine = &doc.AddLine(line);
+  commandState.saveEnabled = true;
+  UpdateCommands();
+  if (const Gesture* g = GestureOf(toolMode); g && g->press) (this->*g->press)(x, y);
+}
+
+void TScrivletForm1::SelectPress(int32_t x, int32_t y) {
+  DeselectAll();
+  doc.BeginStep();
+  gestureStep_ = true;
+  for (const LineRecord& line : doc.Lines()) {
+    if (HitTestLine(line, x, y)) {
+      doc.Select(&line);
+      lastPoint = {x, y};
       dragging = true;
       return;
     }
-    case kToolText:
-      dragging = true;
-      return;
-    case kToolTextPoint:
-      toolMode = kToolText;
-      ComposePicture();
-      dragging = true;
-      return;
-    case kToolPick: {
-      ComposePicture();
-      qtk::Color picked = view.PixelAt(x, y);
-      NowColor.SetColor(picked);
-      NBK.SetColor(NowColor.GetColor() ^ 0x00FFFFFF);
-      return;
-    }
-    default:
-      return;
   }
+  for (const TMoji& text : doc.Texts()) {
+    if (text.HitTest(x, y, view.Measuring())) {
+      doc.Select(&text);
+      lastPoint = {x, y};
+      dragging = true;
+      InsText.SetFocus();
+      return;
+    }
+  }
+  EndGesture();
+}
+
+void TScrivletForm1::LinePress(int32_t x, int32_t y) {
+  LineRecord line;
+  line.StartX = line.EndX = x;
+  line.StartY = line.EndY = y;
+  line.Width = SpinEdit1.Value();
+  line.Color = NowColor.GetColor();
+  line.Arrow = toolMode == kToolArrow;
+  doc.BeginStep();
+  gestureStep_ = true;
+  gestureLine = &doc.AddLine(line);
+  dragging = true;
+}
+
+void TScrivletForm1::TextPress(int32_t, int32_t) { dragging = true; }
+
+void TScrivletForm1::TextPointPress(int32_t, int32_t) {
+  toolMode = kToolText;
+  ComposePicture();
+  dragging = true;
+}
+
+void TScrivletForm1::PickPress(int32_t x, int32_t y) {
+  ComposePicture();
+  qtk::Color picked = view.PixelAt(x, y);
+  NowColor.SetColor(picked);
+  NBK.SetColor(NowColor.GetColor() ^ 0x00FFFFFF);
 }
 
 namespace {
@@ -150,70 +134,62 @@ void TScrivletForm1::EndGesture() {
 void TScrivletForm1::PB1MouseMove(int32_t x, int32_t y) {
   StatusBar1.SetPanelText(1, PositionText(x, y), true);
   if (!dragging) return;
-  switch (toolMode) {
-    case kToolSelect: {
-      int64_t dx = int64_t{x} - lastPoint.x, dy = int64_t{y} - lastPoint.y;
-      if (const LineRecord* selected = doc.SelectedLine()) {
-        LineRecord moved = *selected;
-        moved.StartX = Shift(moved.StartX, dx);
-        moved.EndX = Shift(moved.EndX, dx);
-        moved.StartY = Shift(moved.StartY, dy);
-        moved.EndY = Shift(moved.EndY, dy);
-        doc.ChangeLine(*selected, moved);
-        ComposePicture();
-      }
-      if (const TMoji* selected = doc.SelectedText()) {
-        TMoji moved = *selected;
-        moved.X = Shift(moved.X, dx);
-        moved.Y = Shift(moved.Y, dy);
-        doc.ChangeText(*selected, moved);
-        ComposePicture();
-      }
-      lastPoint = {x, y};
-      return;
-    }
-    case kToolLine:
-    case kToolArrow: {
-      if (!gestureLine) {
-        dragging = false;
-        return;
-      }
-      LineRecord drawn = *gestureLine;
-      drawn.EndX = x;
-      drawn.EndY = y;
-      doc.ChangeLine(*gestureLine, drawn);
-      ComposePicture();
-      return;
-    }
-    default:
-      return;
+  if (const Gesture* g = GestureOf(toolMode); g && g->move) (this->*g->move)(x, y);
+}
+
+void TScrivletForm1::SelectMove(int32_t x, int32_t y) {
+  int64_t dx = int64_t{x} - lastPoint.x, dy = int64_t{y} - lastPoint.y;
+  if (const LineRecord* selected = doc.SelectedLine()) {
+    LineRecord moved = *selected;
+    moved.StartX = Shift(moved.StartX, dx);
+    moved.EndX = Shift(moved.EndX, dx);
+    moved.StartY = Shift(moved.StartY, dy);
+    moved.EndY = Shift(moved.EndY, dy);
+    doc.ChangeLine(*selected, moved);
+    ComposePicture();
   }
+  if (const TMoji* selected = doc.SelectedText()) {
+    TMoji moved = *selected;
+    moved.X = Shift(moved.X, dx);
+    moved.Y = Shift(moved.Y, dy);
+    doc.ChangeText(*selected, moved);
+    ComposePicture();
+  }
+  lastPoint = {x, y};
+}
+
+void TScrivletForm1::LineMove(int32_t x, int32_t y) {
+  if (!gestureLine) {
+    dragging = false;
+    return;
+  }
+  LineRecord drawn = *gestureLine;
+  drawn.EndX = x;
+  drawn.EndY = y;
+  doc.ChangeLine(*gestureLine, drawn);
+  ComposePicture();
 }
 
 void TScrivletForm1::PB1MouseUp(qtk::MouseButton button, int32_t x, int32_t y) {
   if (button != qtk::MouseButton::Left || !dragging) return;
   dragging = false;
-  switch (toolMode) {
-    case kToolSelect:
-      EndGesture();
-      if (const TMoji* selected = doc.SelectedText()) ShowLabelInEntry(*selected);
-      ComposePicture();
-      return;
-    case kToolLine:
-    case kToolArrow:
-      EndGesture();
-      return;
-    case kToolText:
-    case kToolTextPoint:
-      textPoint = {x, y};
-      toolMode = kToolTextPoint;
-      TextOKButton.SetEnabled(true);
-      DrawTextPoint();
-      InsText.SetFocus();
-      return;
-    default:
-      return;
-  }
+  if (const Gesture* g = GestureOf(toolMode); g && g->release) (this->*g->release)(x, y);
+}
+
+void TScrivletForm1::SelectRelease(int32_t, int32_t) {
+  EndGesture();
+  if (const TMoji* selected = doc.SelectedText()) ShowLabelInEntry(*selected);
+  ComposePicture();
+}
+
+void TScrivletForm1::LineRelease(int32_t, int32_t) { EndGesture(); }
+
+void TScrivletForm1::TextRelease(int32_t x, int32_t y) {
+  textPoint = {x, y};
+  toolMode = kToolTextPoint;
+  TextOKButton.SetEnabled(true);
+  DrawTextPoint();
+  InsText.SetFocus();
 }
 
 void TScrivletForm1::ActDelExecute() {

@@ -147,7 +147,8 @@ void TScrivletForm1::ActSaveAsExecute() {
       }
     }
   }
-  ActSave.SetEnabled(false);
+  commandState.saveEnabled = false;
+  UpdateCommands();
 }
 
 void TScrivletForm1::ActExitExecute() { Close(); }

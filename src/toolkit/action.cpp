@@ -5,7 +5,7 @@
 namespace qtk {
 
 Action::Action(Args args) : args_(std::move(args)) {
-  id_ = Application::Get().RegisterCommand([this] { Execute(); }, args_.hint);
+  id_ = Application::Get().RegisterCommand([this] { Execute(); }, args_.hint, args_.id);
 }
 
 Action::~Action() { Application::Get().UnregisterCommand(id_); }
@@ -20,6 +20,12 @@ void Action::SetEnabled(bool enabled) {
   Notify();
 }
 
+void Action::SetChecked(bool checked) {
+  if (checked_ == checked) return;
+  checked_ = checked;
+  Notify();
+}
+
 void Action::SetVisible(bool visible) {
   if (visible_ == visible) return;
   visible_ = visible;
@@ -30,12 +36,14 @@ void Action::Notify() {
   for (auto& o : observers_) o();
 }
 
-HACCEL CreateAccelerators(const std::vector<Action*>& actions, std::vector<ACCEL> extra) {
-  std::vector<ACCEL> table = std::move(extra);
-  for (Action* a : actions)
-    if (a->ShortcutKey())
-      table.push_back(
-          ACCEL{FCONTROL | FVIRTKEY, a->ShortcutKey(), static_cast<WORD>(a->CommandId())});
+HACCEL CreateAccelerators(const std::vector<Action*>& actions) {
+  std::vector<ACCEL> table;
+  for (Action* a : actions) {
+    const auto id = static_cast<WORD>(a->CommandId());
+    if (a->ShortcutKey()) table.push_back(ACCEL{FCONTROL | FVIRTKEY, a->ShortcutKey(), id});
+    if (a->ShiftShortcutKey())
+      table.push_back(ACCEL{FCONTROL | FSHIFT | FVIRTKEY, a->ShiftShortcutKey(), id});
+  }
   return table.empty() ? nullptr
                        : CreateAcceleratorTableA(table.data(), static_cast<int>(table.size()));
 }
@@ -52,11 +60,9 @@ Menu::Menu(Kind kind, std::vector<MenuEntry> entries) : kind_(kind), entries_(st
     MenuEntry* e = stack.back();
     stack.pop_back();
     if (e->action) e->action->AddObserver([this] { Rebuild(); });
-    // An item's own hint overrides the action's for the status bar, under an id of its own.
-    if (!e->separator && e->children.empty() && (!e->action || !e->hint.empty())) {
-      Action* a = e->action;
-      auto run = a ? std::function<void()>([a] { a->Execute(); }) : e->onClick;
-      e->id = Application::Get().RegisterCommand(std::move(run), e->hint);
+    // A plain item runs under an id of its own; an action's item under the action's.
+    if (!e->separator && e->children.empty() && !e->action) {
+      e->id = Application::Get().RegisterCommand(e->onClick, e->hint);
       ownIds_.push_back(e->id);
     }
     for (auto& c : e->children) stack.push_back(&c);
@@ -93,7 +99,7 @@ void Menu::Fill(HMENU menu, std::vector<MenuEntry>& entries) {
       std::string text = e.action->Caption();
       if (e.action->ShortcutKey()) text += "\t" + ShortcutText(e.action->ShortcutKey());
       UINT flags = MF_STRING | (e.action->Enabled() ? MF_ENABLED : MF_GRAYED);
-      AppendMenuA(menu, flags, e.id ? e.id : e.action->CommandId(), text.c_str());
+      AppendMenuA(menu, flags, e.action->CommandId(), text.c_str());
       continue;
     }
     AppendMenuA(menu, MF_STRING, e.id, e.caption.c_str());
@@ -107,20 +113,22 @@ void Menu::Popup(HWND owner, int screenX, int screenY) {
   PostMessageA(owner, WM_NULL, 0, 0);
 }
 
-std::vector<std::string> Menu::VisibleCaptions() const {
+std::vector<std::string> MenuCaptions(HMENU menu) {
   std::vector<std::string> out;
-  int n = GetMenuItemCount(menu_.get());
+  int n = GetMenuItemCount(menu);
   for (int i = 0; i < n; ++i) {
     char buf[256] = {};
     MENUITEMINFOA mi{sizeof(mi)};
     mi.fMask = MIIM_FTYPE | MIIM_STRING;
     mi.dwTypeData = buf;
     mi.cch = sizeof(buf) - 1;
-    GetMenuItemInfoA(menu_.get(), i, TRUE, &mi);
+    GetMenuItemInfoA(menu, i, TRUE, &mi);
     out.push_back((mi.fType & MFT_SEPARATOR) ? "-" : std::string(buf));
   }
   return out;
 }
+
+std::vector<std::string> Menu::VisibleCaptions() const { return MenuCaptions(menu_.get()); }
 
 unsigned Menu::CommandOf(const std::string& name) const {
   std::vector<std::pair<HMENU, const std::vector<MenuEntry>*>> menus{{menu_.get(), &entries_}};

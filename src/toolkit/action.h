@@ -10,7 +10,7 @@
 namespace qtk {
 
 // A user command: caption, hint, shortcut, glyph and handler, shared by the menu items and tool
-// buttons that show it. Changing enabled or visible state updates every one of them.
+// buttons that show it. Changing enabled, checked or visible state updates every one of them.
 class Action {
  public:
   struct Args {
@@ -20,6 +20,8 @@ class Action {
     std::string hint;
     WORD shortcutKey = 0;  // virtual key pressed with Ctrl, 0 for none
     int glyph = -1;
+    WORD shiftShortcutKey = 0;  // a second shortcut, this key with Ctrl+Shift
+    unsigned id = 0;            // a fixed command id (below 1000); 0 takes the next free one
   };
   explicit Action(Args args);
   ~Action();
@@ -31,6 +33,7 @@ class Action {
   const std::string& Caption() const { return args_.caption; }
   const std::string& Hint() const { return args_.hint; }
   WORD ShortcutKey() const { return args_.shortcutKey; }
+  WORD ShiftShortcutKey() const { return args_.shiftShortcutKey; }
   int Glyph() const { return args_.glyph; }
   unsigned CommandId() const { return id_; }
 
@@ -40,6 +43,9 @@ class Action {
 
   void SetEnabled(bool enabled);
   bool Enabled() const { return enabled_; }
+  // A toggle button showing the action is down while it is checked; menus show no check.
+  void SetChecked(bool checked);
+  bool Checked() const { return checked_; }
   void SetVisible(bool visible);
   bool Visible() const { return visible_; }
 
@@ -50,7 +56,7 @@ class Action {
   void Notify();
   Args args_;
   unsigned id_ = 0;
-  bool enabled_ = true, visible_ = true;
+  bool enabled_ = true, checked_ = false, visible_ = true;
   std::vector<std::function<void()>> observers_;
 };
 
@@ -60,21 +66,24 @@ struct DestroyAccelerators {
 // An accelerator table of our own making.
 using AcceleratorTable = Owned<HACCEL, DestroyAccelerators>;
 
-// Builds an accelerator table from the shortcuts of actions, and `extra` keys.
-HACCEL CreateAccelerators(const std::vector<Action*>& actions, std::vector<ACCEL> extra = {});
+// Builds an accelerator table from the shortcuts of actions.
+HACCEL CreateAccelerators(const std::vector<Action*>& actions);
 // "Ctrl+N" style text for a menu item.
 std::string ShortcutText(WORD key);
+
+// Captions of a menu's items, in order ("-" for separators): a "\t" parts a shortcut's text.
+std::vector<std::string> MenuCaptions(HMENU menu);
 
 // One entry of a menu: an action, a plain item with a handler, a separator or a submenu.
 struct MenuEntry {
   std::string name;
   Action* action = nullptr;
   std::string caption;  // for plain items and submenus
-  std::string hint;
+  std::string hint;     // for plain items
   std::function<void()> onClick;
   bool separator = false;
   std::vector<MenuEntry> children;
-  unsigned id = 0;  // the item's own command, registered once by its menu (plain or own hint)
+  unsigned id = 0;  // a plain item's own command, registered once by its menu
 
   static MenuEntry Separator(std::string name = "") {
     MenuEntry e;

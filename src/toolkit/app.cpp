@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <stdexcept>
+
 #include "toolkit/dialog_keys.h"
 #include "toolkit/logic/error_text.h"
 #include "toolkit/window.h"
@@ -171,8 +173,9 @@ void Application::SetHint(const std::string& hint) {
   if (onHint) onHint(hint_);
 }
 
-unsigned Application::RegisterCommand(std::function<void()> run, std::string hint) {
-  unsigned id = nextCommand_++;
+unsigned Application::RegisterCommand(std::function<void()> run, std::string hint, unsigned id) {
+  if (id >= 1000 || commands_.count(id)) throw std::logic_error("command id in use");
+  if (id == 0) id = nextCommand_++;
   commands_[id] = Command{std::move(run), std::move(hint)};
   return id;
 }

@@ -41,8 +41,9 @@ class Application {
   const std::string& Hint() const { return hint_; }
   std::function<void(const std::string& longHint)> onHint;
 
-  // Menu items and accelerators arrive as WM_COMMAND ids registered here.
-  unsigned RegisterCommand(std::function<void()> run, std::string hint);
+  // Menu items and accelerators arrive as WM_COMMAND ids registered here: a fixed id (below
+  // 1000, and not in use) or, for 0, the next free one counted from 1000.
+  unsigned RegisterCommand(std::function<void()> run, std::string hint, unsigned id = 0);
   void UnregisterCommand(unsigned id);
   bool RunCommand(unsigned id);
   std::string CommandHint(unsigned id) const;

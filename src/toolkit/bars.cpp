@@ -146,6 +146,7 @@ void ToolBar::AddButton(ButtonArgs args) {
     if (tb.iBitmap < 0) tb.iBitmap = I_IMAGENONE;
     tb.fsStyle = a.toggle ? BTNS_CHECK : BTNS_BUTTON;
     tb.fsState = (!a.action || a.action->Enabled()) ? TBSTATE_ENABLED : 0;
+    if (a.toggle && a.action && a.action->Checked()) tb.fsState |= TBSTATE_CHECKED;
   }
   if (!a.visible || (a.action && !a.action->Visible())) tb.fsState |= TBSTATE_HIDDEN;
   SendMessageA(hwnd_, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&tb));
@@ -158,6 +159,7 @@ void ToolBar::AddButton(ButtonArgs args) {
       for (const Button& x : self->buttons_) {
         if (x.id != id) continue;
         SendMessageA(hwnd, TB_ENABLEBUTTON, id, MAKELONG(action->Enabled(), 0));
+        if (x.args.toggle) SendMessageA(hwnd, TB_CHECKBUTTON, id, MAKELONG(action->Checked(), 0));
         SendMessageA(hwnd, TB_HIDEBUTTON, id, MAKELONG(!(x.args.visible && action->Visible()), 0));
         self->PlaceControls();
         break;

@@ -19,9 +19,9 @@ class ToolBar : public Window {
  public:
   struct ButtonArgs {
     std::string name;
-    Action* action = nullptr;  // push button
+    Action* action = nullptr;  // push button; a toggle's enabled and checked state
     std::string caption;       // toggle button
-    std::string hint;
+    std::string hint;          // when there is no action
     int glyph = -1;
     bool toggle = false;
     bool allowAllUp = true;  // a toggle that may be clicked up, leaving none down

@@ -21,7 +21,9 @@ constexpr uint32_t kWhite = 0xFFFFFF, kBlack = 0x000000, kRed = 0x0000FF, kBlue 
 // A document on a white 640 x 480 picture and what it looks like.
 class LinePicture : public ::testing::Test {
  protected:
-  void SetUp() override { UsePicture(640, 480, [](int, int) { return kWhite; }); }
+  void SetUp() override {
+    UsePicture(640, 480, [](int, int) { return kWhite; });
+  }
 
   void UsePicture(int width, int height, const std::function<uint32_t(int, int)>& f) {
     qtk::Bitmap p(width, height);

@@ -52,6 +52,7 @@ void EditorTest::TearDown() {
 }
 
 void EditorTest::CreateEditor(const std::string& commandLineFile) {
+  editor.reset();  // its commands' ids are fixed: one editor at a time
   editor = std::make_unique<TScrivletForm1>();
   editor->closeLauncher = [this] { ++launcherCloses; };
   editor->showLauncher = [this] { ++launcherShows; };

@@ -26,7 +26,7 @@ TEST_F(EditorStart, Create_Should_HoldBlankWhitePicture_When_NoArgument) {
   EXPECT_EQ(editor->Text(), kBlankCaption);
   EXPECT_TRUE(editor->doc.FileName().empty());
   EXPECT_FALSE(editor->doc.Modified());
-  EXPECT_TRUE(editor->ActSave.Enabled());
+  EXPECT_TRUE(editor->Act(kCmdSave).Enabled());
   EXPECT_FALSE(editor->TextOKButton.Enabled());
   EXPECT_EQ(editor->toolMode, 0);
   EXPECT_FALSE(editor->Visible());
@@ -77,12 +77,13 @@ TEST_F(EditorLoad, LoadPicture_Should_ReadBmpAndSetCaptionAndFlags) {
   std::string path = dir.File("a.bmp");
   WriteFile(path, MakeBmp24(37, 23, Checker));
   editor->doc.MarkModified();
-  editor->ActSave.SetEnabled(false);
+  editor->commandState.saveEnabled = false;
+  editor->UpdateCommands();
   editor->LoadPicture(path);
   EXPECT_EQ(editor->doc.FileName(), path);
   EXPECT_EQ(editor->Text(), "　Quillora　　a.bmp");
   EXPECT_FALSE(editor->doc.Modified());
-  EXPECT_TRUE(editor->ActSave.Enabled());
+  EXPECT_TRUE(editor->Act(kCmdSave).Enabled());
   ASSERT_EQ(editor->view.Picture().Width(), 37);
   ASSERT_EQ(editor->view.Picture().Height(), 23);
   EXPECT_EQ(editor->PB1.Width(), 37);
@@ -167,7 +168,7 @@ TEST_F(EditorLoad, ActNew_Should_GiveWhite640x480_AfterLargerPicture) {
   WriteFile(path, MakeBmp24(1024, 768, [](int, int) { return 0u; }));
   editor->LoadPicture(path);
   editor->doc.MarkModified();
-  editor->ActNew.Execute();
+  editor->Act(kCmdNew).Execute();
   ASSERT_EQ(editor->view.Picture().Width(), 640);
   ASSERT_EQ(editor->view.Picture().Height(), 480);
   EXPECT_EQ(PixelAt(editor->view.Picture(), 639, 479), 0xFFFFFFu);
@@ -184,7 +185,7 @@ TEST_F(EditorLoad, ActNew_Should_DropAnnotationsAndSelection) {
   editor->doc.Select(&editor->doc.Lines().back());
   editor->doc.AddText(TMoji{});
   editor->doc.Select(&editor->doc.Texts().back());
-  editor->ActNew.Execute();
+  editor->Act(kCmdNew).Execute();
   EXPECT_TRUE(editor->doc.Lines().empty());
   EXPECT_TRUE(editor->doc.Texts().empty());
   EXPECT_EQ(editor->doc.SelectedLine(), nullptr);
@@ -540,14 +541,14 @@ TEST_F(EditorLoad, Open_Should_LoadChosenFile_AndChangeNothing_When_Cancelled) {
     filterSeen = d.filter;
     return false;
   };
-  editor->ActOpen.Execute();
+  editor->Act(kCmdOpen).Execute();
   EXPECT_EQ(editor->view.Picture().Width(), 640);
   EXPECT_EQ(filterSeen, "ビットマップ・JPEG・メタファイル|*.bmp;*.jpg;*.jpeg;*.wmf");
   qtk::OpenPictureDialog::hook = [&](qtk::OpenPictureDialog& d) {
     d.fileName = path;
     return true;
   };
-  editor->ActOpen.Execute();
+  editor->Act(kCmdOpen).Execute();
   qtk::OpenPictureDialog::hook = nullptr;
   EXPECT_EQ(editor->doc.FileName(), path);
   EXPECT_EQ(editor->view.Picture().Width(), 13);

@@ -147,14 +147,14 @@ TEST_F(KeysClipboard, Tab_Should_WalkTheEditorsControlsInOrder_SkippingTheDispla
 
 TEST_F(KeysClipboard, BoundKeys_Should_Work_WhereverTabPutsTheFocus) {
   std::map<char, int> runs;
-  for (auto [letter, action] : {std::pair{'N', &editor->ActNew},
-                                {'O', &editor->ActOpen},
-                                {'S', &editor->ActSave},
-                                {'P', &editor->ActPrint},
-                                {'R', &editor->ActReload},
-                                {'V', &editor->ActPaste},
-                                {'Z', &editor->ActUndo},
-                                {'Y', &editor->ActRedo}})
+  for (auto [letter, action] : {std::pair{'N', &editor->Act(kCmdNew)},
+                                {'O', &editor->Act(kCmdOpen)},
+                                {'S', &editor->Act(kCmdSave)},
+                                {'P', &editor->Act(kCmdPrint)},
+                                {'R', &editor->Act(kCmdReload)},
+                                {'V', &editor->Act(kCmdPaste)},
+                                {'Z', &editor->Act(kCmdUndo)},
+                                {'Y', &editor->Act(kCmdRedo)}})
     action->onExecute = [&runs, letter = letter] { ++runs[letter]; };
   const std::vector<HWND> stops = Stops();
   int visited = 0;

@@ -103,7 +103,7 @@ TEST_F(LayoutScreen, FontChange_Should_LeaveScreenAsFullRepaintDrawsIt) {
   for (int height : {-24, -12, -40, -9}) {
     chosen.height = height;
     const int before = editor->CoolBar1.BarHeight();
-    editor->ActFont.Execute();
+    editor->Act(kCmdFont).Execute();
     Settle();
     ASSERT_NE(editor->CoolBar1.BarHeight(), before) << height;
     EXPECT_TRUE(PictureShown()) << height;

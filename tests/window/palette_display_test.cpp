@@ -131,10 +131,10 @@ TEST_F(PaletteHints, ToolButtons_Should_PutTheirHintsInPanel0) {
 TEST_F(PaletteHints, MenuItems_Should_KeepTheirIds_AcrossRebuilds) {
   qtk::Menu& bar = *editor->MainMenu1;
   const unsigned saveAs = bar.CommandOf("SaveAs1");
-  for (int i = 0; i < 4; ++i) editor->ActFont.SetEnabled(i % 2 != 0);
+  for (int i = 0; i < 4; ++i) editor->Act(kCmdFont).SetEnabled(i % 2 != 0);
   EXPECT_EQ(bar.CommandOf("SaveAs1"), saveAs);
   int runs = 0;
-  editor->ActSaveAs.onExecute = [&runs] { ++runs; };
+  editor->Act(kCmdSaveAs).onExecute = [&runs] { ++runs; };
   SendMessageA(editor->Handle(), WM_COMMAND, saveAs, 0);
   EXPECT_EQ(runs, 1);
 }

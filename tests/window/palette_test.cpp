@@ -50,23 +50,23 @@ class PaletteTest : public ShownEditorTest {
   void EnterMode(int mode) {
     switch (mode) {
       case kToolSelect:
-        editor->Select2Click();
+        editor->ChooseTool(kCmdSelect);
         break;
       case kToolLine:
-        editor->Line2Click();
+        editor->ChooseTool(kCmdLine);
         break;
       case kToolArrow:
         editor->ToolBar1.SetDown(TScrivletForm1::kArrow1, true);
-        editor->Arrow1Click();
+        editor->ToolButtonClick(kCmdArrow);
         break;
       case kToolText:
-        editor->Text2Click();
+        editor->ChooseTool(kCmdText);
         break;
       case kToolTextPoint:
         ChooseTextPoint(10, 10);
         break;
       case kToolPick:
-        editor->Spoide2Click();
+        editor->ChooseTool(kCmdPick);
         break;
       default:
         break;
@@ -74,7 +74,8 @@ class PaletteTest : public ShownEditorTest {
     ASSERT_EQ(editor->toolMode, mode);
   }
   void ChooseTextPoint(int x, int y) {
-    if (editor->toolMode != kToolText && editor->toolMode != kToolTextPoint) editor->Text2Click();
+    if (editor->toolMode != kToolText && editor->toolMode != kToolTextPoint)
+      editor->ChooseTool(kCmdText);
     editor->PB1MouseDown(qtk::MouseButton::Left, x, y);
     editor->PB1MouseUp(qtk::MouseButton::Left, x, y);
   }
@@ -158,7 +159,7 @@ TEST_F(PaletteGrid, RightClick_Should_ApplyCurrentColourAgain_WithoutMovingMark)
     return true;
   };
   EnterMode(kToolLine);
-  editor->ActColor.Execute();
+  editor->Act(kCmdColor).Execute();
   ASSERT_EQ(editor->NowColor.GetColor(), 0x123456u);
   RightClickCell(14);
   EXPECT_EQ(editor->ColorGrid1.ForegroundIndex(), 9);
@@ -200,7 +201,7 @@ TEST_F(PaletteGrid, TextModeColour_Should_KeepLabelTransparent_When_CheckBox1Che
     d.color = qtk::clLime;
     return true;
   };
-  editor->ActBKColor.Execute();
+  editor->Act(kCmdBKColor).Execute();
   EXPECT_FALSE(editor->CheckBox1.Checked());
   ConfirmLabel(10, 40, "def");
   ASSERT_EQ(editor->doc.Texts().size(), 2u);
@@ -218,7 +219,7 @@ TEST_F(PaletteGrid, Change_Should_LeaveSelectedLine_AndReachNextLine) {
     d.color = qtk::clLime;
     return true;
   };
-  editor->ActColor.Execute();
+  editor->Act(kCmdColor).Execute();
   editor->SpinEdit1.SetValue(9);
   EXPECT_EQ(editor->doc.Lines()[0].Color, qtk::clRed);
   EXPECT_EQ(editor->doc.Lines()[0].Width, 5);
@@ -344,7 +345,7 @@ class PaletteDialogs : public PaletteTest {
 
 TEST_F(PaletteDialogs, ActColor_Should_SetSwatchAndFrame_When_Confirmed) {
   AnswerColour(true, 0x123456);
-  editor->ActColor.Execute();
+  editor->Act(kCmdColor).Execute();
   ASSERT_EQ(runs.size(), 1u);
   EXPECT_EQ(runs[0].color, qtk::clRed);
   EXPECT_TRUE(runs[0].focusOnButton);
@@ -367,7 +368,7 @@ TEST_F(PaletteDialogs, ActFontColor_Should_SetTextColourAndEnableConfirm_When_Co
 TEST_F(PaletteDialogs, ActBKColor_Should_SetBackgroundAndUncheckTransparency_When_Confirmed) {
   editor->CheckBox1.SetChecked(true);
   AnswerColour(true, qtk::clFuchsia);
-  editor->ActBKColor.Execute();
+  editor->Act(kCmdBKColor).Execute();
   ASSERT_EQ(runs.size(), 1u);
   EXPECT_EQ(runs[0].color, 0xFF000005u);
   EXPECT_EQ(editor->InsText.GetColor(), qtk::clFuchsia);
@@ -377,9 +378,9 @@ TEST_F(PaletteDialogs, ActBKColor_Should_SetBackgroundAndUncheckTransparency_Whe
 
 TEST_F(PaletteDialogs, ColourCommands_Should_ShareCustomColours) {
   AnswerColour(true, qtk::clTeal);
-  editor->ActColor.Execute();
-  editor->ActFontColor.Execute();
-  editor->ActBKColor.Execute();
+  editor->Act(kCmdColor).Execute();
+  editor->Act(kCmdFontColor).Execute();
+  editor->Act(kCmdBKColor).Execute();
   ASSERT_EQ(runs.size(), 3u);
   EXPECT_EQ(customSeen[0], 0x010101u);  // defined in the first, seen by the third
   EXPECT_EQ(customSeen[1], 0x020202u);
@@ -395,7 +396,7 @@ TEST_F(PaletteDialogs, ActFont_Should_SetFontNameRowAndFocus_When_Confirmed) {
     editor->TextOKButton.SetEnabled(false);
     runs.clear();
     AnswerFont(true, chosen);
-    editor->ActFont.Execute();
+    editor->Act(kCmdFont).Execute();
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_EQ(runs[0].font, qtk::FontSpec{});
     EXPECT_TRUE(runs[0].focusOnButton);
@@ -418,7 +419,7 @@ TEST_F(PaletteDialogs, ActFont_Should_ShowScreenHeight_AndKeep96DpiPixels) {
     qtk::FontSpec nine = Gothic20();
     nine.height = -qtk::ScaleToDpi(12, dpi);
     AnswerFont(true, nine);
-    editor->ActFont.Execute();
+    editor->Act(kCmdFont).Execute();
     EXPECT_EQ(runs.back().font.height, nine.height) << dpi;
     EXPECT_EQ(editor->InsText.Font().height, -12) << dpi;
   }
@@ -447,7 +448,7 @@ TEST_F(PaletteDialogs, SystemFontDialog_Should_OpenOnTheEntrysFaceAndSize) {
     GetDlgItemTextA(dialog, 0x472, size, sizeof size);
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
   });
-  editor->ActFont.Execute();
+  editor->Act(kCmdFont).Execute();
   EXPECT_STREQ(face, "ＭＳ Ｐゴシック");
   EXPECT_STREQ(size, "9");
 }
@@ -474,8 +475,8 @@ TEST_F(PaletteDialogs, Cancel_Should_ChangeNothingButFocus) {
   };
   AnswerColour(false, qtk::clWhite);
   AnswerFont(false, Gothic20());
-  qtk::Action* commands[] = {&editor->ActColor, &editor->ActFontColor, &editor->ActBKColor,
-                             &editor->ActFont};
+  qtk::Action* commands[] = {&editor->Act(kCmdColor), &editor->Act(kCmdFontColor),
+                             &editor->Act(kCmdBKColor), &editor->Act(kCmdFont)};
   for (qtk::Action* command : commands) {
     editor->InsText.SetFocus();
     command->Execute();
@@ -486,12 +487,12 @@ TEST_F(PaletteDialogs, Cancel_Should_ChangeNothingButFocus) {
 
 TEST_F(PaletteDialogs, LoadingSelectedLabel_Should_LeaveFName) {
   AnswerFont(true, Gothic20());
-  editor->ActFont.Execute();
+  editor->Act(kCmdFont).Execute();
   ConfirmLabel(10, 10, "abc");
   qtk::FontSpec mincho = Gothic20();
   mincho.name = "ＭＳ 明朝";
   AnswerFont(true, mincho);
-  editor->ActFont.Execute();
+  editor->Act(kCmdFont).Execute();
   ASSERT_EQ(editor->FName.Text(), "ＭＳ 明朝");
   EnterMode(kToolSelect);
   editor->PB1MouseDown(qtk::MouseButton::Left, 14, 16);

@@ -85,14 +85,15 @@ TEST_F(PasteTest, Paste_Should_ChangeNothingElse_AndKeepAnnotations) {
   editor->LoadPicture(path);
   AddLine();
   editor->doc.MarkModified();
-  editor->ActSave.SetEnabled(false);
+  editor->commandState.saveEnabled = false;
+  editor->UpdateCommands();
   editor->toolMode = kToolText;
   PutPicture(50, 30);
   editor->ActPastExecute();
   EXPECT_EQ(editor->doc.FileName(), path);
   EXPECT_EQ(editor->Text(), "　Quillora　　kept.bmp");
   EXPECT_TRUE(editor->doc.Modified());
-  EXPECT_FALSE(editor->ActSave.Enabled());
+  EXPECT_FALSE(editor->Act(kCmdSave).Enabled());
   EXPECT_EQ(editor->toolMode, kToolText);
   ASSERT_EQ(editor->doc.Lines().size(), 1u);
   EXPECT_EQ(PixelAt(editor->view.Picture(), 15, 2), 0x000000u) << "the line is drawn over it";
@@ -122,7 +123,7 @@ TEST_F(PasteTest, Paste_Should_RefuseTextOnly_AndKeepThePicture) {
 TEST_F(PasteTest, CtrlV_Should_ShowTheErrorThroughTheStandardDisplay) {
   PutText("text");
   try {
-    editor->ActPaste.Execute();
+    editor->Act(kCmdPaste).Execute();
   } catch (const std::exception& e) {
     qtk::Application::Get().ShowException(e);
   }

@@ -94,7 +94,7 @@ TEST_F(PointerDelete, DelButton_Should_DeleteSelectedLabel) {
   editor->ToolBar1.Click("ToolButton3");
   EXPECT_TRUE(editor->doc.Texts().empty());
   EXPECT_EQ(editor->InsText.Text(), "");
-  editor->ActDel.Execute();  // nothing selected: nothing happens
+  editor->Act(kCmdDel).Execute();  // nothing selected: nothing happens
   EXPECT_TRUE(editor->doc.Texts().empty());
 }
 
@@ -104,7 +104,7 @@ TEST_F(PointerSoundness, LineGesture_Should_StopTouchingLines_When_DocumentClear
   Tool(TScrivletForm1::kLine1);
   Press(10, 10);
   Move(50, 50);
-  editor->ActNew.Execute();
+  editor->Act(kCmdNew).Execute();
   ASSERT_TRUE(editor->doc.Lines().empty());
   Move(60, 60);
   Release(60, 60);
@@ -116,7 +116,7 @@ TEST_F(PointerSoundness, LineGesture_Should_StopTouchingLines_When_DocumentClear
 TEST_F(PointerSoundness, LineGesture_Should_LeaveOtherRecords_When_ItsOwnIsGone) {
   Tool(TScrivletForm1::kLine1);
   Press(10, 10);
-  editor->ActNew.Execute();
+  editor->Act(kCmdNew).Execute();
   const LineRecord& other = AddLine({7, 7, 7, 7, 5, kRed, false});
   Move(70, 70);
   EXPECT_EQ(other.EndX, 7);

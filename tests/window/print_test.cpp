@@ -215,7 +215,8 @@ class PrintCommand : public EditorTest {
   }
   // The command as the menu, the tool button and Ctrl+P run it.
   void RunPrint() {
-    PostMessageA(editor->Handle(), WM_COMMAND, MAKEWPARAM(editor->ActPrint.CommandId(), 0), 0);
+    PostMessageA(editor->Handle(), WM_COMMAND, MAKEWPARAM(editor->Act(kCmdPrint).CommandId(), 0),
+                 0);
     Pump();
   }
 
@@ -267,11 +268,11 @@ TEST_F(PrintCommand, Print_Should_HandOverHeaderAndPixelsOfComposedPicture) {
   LoadPicture(37, 23,
               [](int x, int y) { return static_cast<uint32_t>(x * 0x010203 + y * 0x030201); });
   // A selected line is printed in its own colours: the selected form is the screen's alone.
-  editor->Line2Click();
+  editor->ChooseTool(kCmdLine);
   editor->PB1MouseDown(qtk::MouseButton::Left, 2, 2);
   editor->PB1MouseMove(30, 20);
   editor->PB1MouseUp(qtk::MouseButton::Left, 30, 20);
-  editor->Select2Click();
+  editor->ChooseTool(kCmdSelect);
   editor->PB1MouseDown(qtk::MouseButton::Left, 16, 11);
   editor->PB1MouseUp(qtk::MouseButton::Left, 16, 11);
   ASSERT_NE(editor->doc.SelectedLine(), nullptr);
@@ -328,12 +329,13 @@ TEST_F(PrintCommand, Print_Should_LeaveDocumentAndFocus_As_TheyWere) {
   SetForegroundWindow(editor->Handle());
   editor->InsText.SetFocus();
   editor->doc.MarkModified();
-  editor->ActSave.SetEnabled(false);
+  editor->commandState.saveEnabled = false;
+  editor->UpdateCommands();
   std::string name = editor->doc.FileName(), caption = editor->Text();
   RunPrint();
   EXPECT_EQ(g_fake.calls, kOnePageJob);
   EXPECT_TRUE(editor->doc.Modified());
-  EXPECT_FALSE(editor->ActSave.Enabled());
+  EXPECT_FALSE(editor->Act(kCmdSave).Enabled());
   EXPECT_EQ(editor->doc.FileName(), name);
   EXPECT_EQ(editor->Text(), caption);
   EXPECT_TRUE(editor->InsText.Focused());
@@ -481,7 +483,8 @@ TEST_F(PrintSpooler, Print_Should_PutPictureOnPdfPage_InBothOrientations) {
     const std::string& target = targets[landscape ? 1 : 0];
     std::vector<std::string> before = PdfFiles(folder);
     editor->CheckBox2.SetChecked(landscape);
-    PostMessageA(editor->Handle(), WM_COMMAND, MAKEWPARAM(editor->ActPrint.CommandId(), 0), 0);
+    PostMessageA(editor->Handle(), WM_COMMAND, MAKEWPARAM(editor->Act(kCmdPrint).CommandId(), 0),
+                 0);
     Pump();
     EXPECT_TRUE(boxes.boxes.empty());
     std::string made = WaitForNewPdf(folder, before, w, h);

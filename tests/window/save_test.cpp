@@ -281,7 +281,7 @@ TEST_F(SaveTest, ActSave_Should_ChooseFormatByExtension_WithoutDialog) {
     bool bmp = ext == ".BMP" || ext == ".bmp";
     EXPECT_EQ(data.substr(0, 2), bmp ? "BM" : "\xFF\xD8") << name;
     EXPECT_FALSE(editor->doc.Modified());
-    EXPECT_TRUE(editor->ActSave.Enabled());
+    EXPECT_TRUE(editor->Act(kCmdSave).Enabled());
     EXPECT_TRUE(editor->FColorButton.Focused());
   }
   EXPECT_EQ(dialogs, 0);
@@ -293,9 +293,10 @@ TEST_F(SaveTest, ActSave_Should_OpenDialog_When_NameIsMetafileBlankOrWithoutDot)
   for (std::string name : {dir.File("pic.wmf"), std::string(), dir.File("nodot")}) {
     editor->doc.SetFileName(name);
     editor->doc.MarkModified();
-    editor->ActSave.SetEnabled(true);
+    editor->commandState.saveEnabled = true;
+    editor->UpdateCommands();
     editor->ActSaveExecute();
-    EXPECT_FALSE(editor->ActSave.Enabled()) << "a cancelled save-as disables it";
+    EXPECT_FALSE(editor->Act(kCmdSave).Enabled()) << "a cancelled save-as disables it";
     EXPECT_TRUE(editor->doc.Modified());
     EXPECT_EQ(editor->doc.FileName(), name);
   }
@@ -324,7 +325,7 @@ TEST_F(SaveTest, SaveAs_Should_RememberTypeAndDefaultExtension_AndOpenWithEmptyN
   EXPECT_EQ(seen[0].fileName, "");
   EXPECT_EQ(ReadFileBytes(answerPath).substr(0, 2), "\xFF\xD8");
   EXPECT_EQ(editor->doc.FileName(), answerPath);
-  EXPECT_FALSE(editor->ActSave.Enabled());
+  EXPECT_FALSE(editor->Act(kCmdSave).Enabled());
 
   answerIndex = 3;
   answerPath = dir.File("y.jpeg");
@@ -388,7 +389,7 @@ TEST_F(SaveFailure, ReadOnlyTarget_Should_KeepOldFileAndState) {
   EXPECT_EQ(FilesIn(dir.Path()), std::vector<std::string>{"locked.bmp"});
   EXPECT_TRUE(editor->doc.Modified());
   EXPECT_EQ(editor->Text(), caption);
-  EXPECT_TRUE(editor->ActSave.Enabled());
+  EXPECT_TRUE(editor->Act(kCmdSave).Enabled());
 }
 
 TEST_F(SaveFailure, MissingFolder_Should_ReportCreationWithFullPath) {
@@ -416,7 +417,7 @@ TEST_F(SaveFailure, SaveAs_Should_KeepNameAndLeaveSaveEnabled_When_WriteFails) {
   std::string before = editor->doc.FileName();
   editor->doc.MarkModified();
   SaveError([&] { editor->ActSaveAsExecute(); });
-  EXPECT_TRUE(editor->ActSave.Enabled());
+  EXPECT_TRUE(editor->Act(kCmdSave).Enabled());
   EXPECT_EQ(editor->doc.FileName(), before);
   EXPECT_TRUE(editor->doc.Modified());
   EXPECT_EQ(editor->SavePictureDialog1.defaultExt, "bmp");
