@@ -51,8 +51,8 @@ test:
 	@bash scripts/phase.sh format bash scripts/format.sh --check
 	@bash scripts/phase.sh build $(MAKE) --no-print-directory build-win build-native build-fuzz
 	@bash scripts/phase.sh "native tests" bash -c 'cd $(NATIVE) && ctest --output-on-failure -j2'
-	@echo "fuzz smoke: 10 s a target on its seeds"
-	@bash scripts/phase.sh "fuzz smoke" bash fuzz/run.sh $(FUZZ) 10 smoke
+	@echo "fuzz smoke: 5 s a target on its seeds"
+	@bash scripts/phase.sh "fuzz smoke" bash fuzz/run.sh $(FUZZ) 5 smoke
 	@QUILLORA_PRINTER=1 QUILLORA_FULL_DISK=1 bash scripts/phase.sh "Wine suite" \
 	  bash scripts/with-display.sh bash -c 'cd $(BUILD) && ctest --output-on-failure -j2 -E "^Soak$$"'
 	@QUILLORA_PRINTER=1 QUILLORA_FULL_DISK=1 bash scripts/phase.sh soak bash scripts/with-display.sh bash -c 'cd $(BUILD) && ctest --output-on-failure -R "^Soak$$"'
