@@ -15,9 +15,12 @@
 
 #include "annotations/line_drawing.h"
 #include "editor/view/composition.h"
+#include "support/editor_fixture.h"
 
 namespace quillora {
 namespace {
+
+using testing_support::SamePixels;
 
 uint32_t Seed() {
   const char* s = std::getenv("QUILLORA_COMPOSE_SEED");
@@ -28,14 +31,6 @@ const qtk::Color kColours[] = {qtk::clRed,   qtk::clBlue,  qtk::clLime, qtk::clY
                                qtk::clBlack, qtk::clWhite, qtk::clAqua, 0x00336699};
 const char* const kFaces[] = {"ＭＳ Ｐゴシック", "ＭＳ 明朝", "Arial", "Courier New"};
 const char* const kTexts[] = {"注釈", "Quillora 画像", "Wg|&x", "", "a\r\nb", "WWWWWWWWWW", "fj/"};
-
-bool SamePixels(const qtk::Bitmap& a, const qtk::Bitmap& b) {
-  if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
-  for (int y = 0; y < a.Height(); ++y)
-    if (std::memcmp(a.Bits() + y * a.Stride(), b.Bits() + y * b.Stride(), a.Width() * 3u) != 0)
-      return false;
-  return true;
-}
 
 class CompositionModel : public ::testing::Test {
  protected:

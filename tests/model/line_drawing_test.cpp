@@ -7,7 +7,6 @@
 #include <climits>
 #include <functional>
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "editor/view/composition.h"
@@ -47,29 +46,10 @@ class LinePicture : public ::testing::Test {
     return shown_;
   }
   uint32_t Px(int x, int y) { return PixelAt(Shown(), x, y); }
-  int CountNot(uint32_t colour) {
-    const qtk::Bitmap& shown = Shown();
-    int n = 0;
-    for (int y = 0; y < shown.Height(); ++y)
-      for (int x = 0; x < shown.Width(); ++x) n += PixelAt(shown, x, y) != colour;
-    return n;
-  }
-  // A copy of the base picture to draw the expected result on with plain GDI.
-  std::unique_ptr<qtk::Bitmap> Reference() const {
-    auto ref = std::make_unique<qtk::Bitmap>(doc.Base().Width(), doc.Base().Height());
-    ref->GetCanvas().Draw(0, 0, doc.Base().DC(), ref->Width(), ref->Height());
-    return ref;
-  }
+  int CountNot(uint32_t colour) { return testing_support::CountNot(Shown(), colour); }
+  std::unique_ptr<qtk::Bitmap> Reference() const { return CopyOf(doc.Base()); }
   ::testing::AssertionResult SameAsComposed(const qtk::Bitmap& ref) {
-    const qtk::Bitmap& got = Shown();
-    int differing = 0;
-    std::string first;
-    for (int y = 0; y < ref.Height(); ++y)
-      for (int x = 0; x < ref.Width(); ++x)
-        if (PixelAt(got, x, y) != PixelAt(ref, x, y) && differing++ == 0)
-          first = "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
-    if (differing == 0) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << differing << " pixels differ, first at " << first;
+    return SamePixels(Shown(), ref);
   }
 
   Document doc;

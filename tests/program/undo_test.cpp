@@ -10,6 +10,17 @@ class UndoRoad : public ProgramTest {
   bool Shows(int x, int y, const std::function<bool(uint32_t)>& is) {
     return WaitFor([&] { return is(At(x, y)); }, 3000);
   }
+  // The select tool from the picture's own menu (its second item), then a click on the line.
+  void SelectLineAt(int x, int y) {
+    Click(picture, 250, 150, true);
+    Wait(400);
+    Keys(nullptr, {VK_DOWN});
+    Keys(nullptr, {VK_DOWN});
+    Keys(nullptr, {VK_RETURN});
+    Click(picture, x, y);
+    ASSERT_TRUE(Shows(x, y, [](uint32_t c) { return !IsRed(c) && c != 0xFFFFFFu; }))
+        << "the line was not selected: " << std::hex << At(x, y);
+  }
 };
 
 const auto kWhite = [](uint32_t c) { return c == 0xFFFFFFu; };
@@ -19,15 +30,7 @@ TEST_F(UndoRoad, DeleteAndOpen_Should_ComeBackWithCtrlZ) {
   StartEditor();
   Drag(picture, {20, 20}, {200, 120});  // the line tool: red, 5 wide
   ASSERT_TRUE(Shows(110, 70, IsRed)) << std::hex << At(110, 70);
-  // The select tool from the picture's own menu (its second item), the line, Delete.
-  Click(picture, 300, 150, true);
-  Wait(400);
-  Keys(nullptr, {VK_DOWN});
-  Keys(nullptr, {VK_DOWN});
-  Keys(nullptr, {VK_RETURN});
-  Click(picture, 110, 70);
-  ASSERT_TRUE(Shows(110, 70, [](uint32_t c) { return !IsRed(c) && c != 0xFFFFFFu; }))
-      << "the line was not selected: " << std::hex << At(110, 70);
+  ASSERT_NO_FATAL_FAILURE(SelectLineAt(110, 70));
   Keys(editor, {VK_DELETE});
   ASSERT_TRUE(Shows(110, 70, kWhite)) << "Delete removed nothing: " << std::hex << At(110, 70);
   Keys(editor, {VK_CONTROL, 'Z'});
@@ -72,14 +75,7 @@ TEST_F(UndoRoad, SelectedLine_Should_BeSavedInItsOwnColour) {
   ASSERT_TRUE(WaitFor([&] { return Caption() == "　Quillora　　w.bmp"; }, 5000)) << Caption();
   Drag(picture, {20, 20}, {200, 120});
   ASSERT_TRUE(Shows(110, 70, IsRed));
-  Click(picture, 250, 150, true);
-  Wait(400);
-  Keys(nullptr, {VK_DOWN});
-  Keys(nullptr, {VK_DOWN});
-  Keys(nullptr, {VK_RETURN});
-  Click(picture, 110, 70);
-  ASSERT_TRUE(Shows(110, 70, [](uint32_t c) { return !IsRed(c) && c != 0xFFFFFFu; }))
-      << "the line was not selected: " << std::hex << At(110, 70);
+  ASSERT_NO_FATAL_FAILURE(SelectLineAt(110, 70));
   Keys(editor, {VK_CONTROL, 'S'});
   std::string saved;
   ASSERT_TRUE(WaitFor(

@@ -27,6 +27,32 @@ uint32_t PixelAt(const qtk::Bitmap& bitmap, int x, int y) {
   return p[0] << 16 | p[1] << 8 | p[2];
 }
 
+::testing::AssertionResult SamePixels(const qtk::Bitmap& got, const qtk::Bitmap& want) {
+  if (got.Width() != want.Width() || got.Height() != want.Height())
+    return ::testing::AssertionFailure() << "sizes differ";
+  int differing = 0;
+  std::string first;
+  for (int y = 0; y < want.Height(); ++y)
+    for (int x = 0; x < want.Width(); ++x)
+      if (PixelAt(got, x, y) != PixelAt(want, x, y) && differing++ == 0)
+        first = "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
+  if (differing == 0) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << differing << " pixels differ, first at " << first;
+}
+
+int CountNot(const qtk::Bitmap& bitmap, uint32_t colour) {
+  int n = 0;
+  for (int y = 0; y < bitmap.Height(); ++y)
+    for (int x = 0; x < bitmap.Width(); ++x) n += PixelAt(bitmap, x, y) != colour;
+  return n;
+}
+
+std::unique_ptr<qtk::Bitmap> CopyOf(const qtk::Bitmap& picture) {
+  auto copy = std::make_unique<qtk::Bitmap>(picture.Width(), picture.Height());
+  copy->GetCanvas().Draw(0, 0, picture.DC(), picture.Width(), picture.Height());
+  return copy;
+}
+
 ClipboardHeldElsewhere::ClipboardHeldElsewhere()
     : holder_([this] {
         if (OpenClipboard(nullptr)) {

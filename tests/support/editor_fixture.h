@@ -37,6 +37,12 @@ class BoxRecorder {
 
 // Pixel of a 24-bit bitmap as 0x00BBGGRR.
 uint32_t PixelAt(const qtk::Bitmap& bitmap, int x, int y);
+// Every pixel of `got` against `want`; names the first that differs.
+::testing::AssertionResult SamePixels(const qtk::Bitmap& got, const qtk::Bitmap& want);
+// Pixels of `bitmap` that are not `colour`.
+int CountNot(const qtk::Bitmap& bitmap, uint32_t colour);
+// A copy of a picture, to draw an expected result on with plain GDI.
+std::unique_ptr<qtk::Bitmap> CopyOf(const qtk::Bitmap& picture);
 
 // Another thread holds the clipboard open for the object's lifetime, as another program may.
 class ClipboardHeldElsewhere {

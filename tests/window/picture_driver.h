@@ -115,37 +115,11 @@ class PictureTest : public EditorTest {
   }
   uint32_t Px(int x, int y) const { return PixelAt(Shown(), x, y); }
 
-  // A copy of the base picture to draw the expected result on with plain GDI.
-  std::unique_ptr<qtk::Bitmap> Reference() const {
-    auto ref =
-        std::make_unique<qtk::Bitmap>(editor->doc.Base().Width(), editor->doc.Base().Height());
-    ref->GetCanvas().Draw(0, 0, editor->doc.Base().DC(), ref->Width(), ref->Height());
-    return ref;
-  }
-
-  // Every pixel the screen shows against the expected one; names the first difference.
+  std::unique_ptr<qtk::Bitmap> Reference() const { return CopyOf(editor->doc.Base()); }
   ::testing::AssertionResult SameAsComposed(const qtk::Bitmap& ref) const {
-    const qtk::Bitmap& got = Shown();
-    if (got.Width() != ref.Width() || got.Height() != ref.Height())
-      return ::testing::AssertionFailure() << "sizes differ";
-    int differing = 0;
-    std::string first;
-    for (int y = 0; y < ref.Height(); ++y)
-      for (int x = 0; x < ref.Width(); ++x)
-        if (PixelAt(got, x, y) != PixelAt(ref, x, y) && differing++ == 0)
-          first = "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
-    if (differing == 0) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << differing << " pixels differ, first at " << first;
+    return SamePixels(Shown(), ref);
   }
-
-  // Pixels the screen shows that are not `colour`.
-  int CountNot(uint32_t colour) const {
-    const qtk::Bitmap& shown = Shown();
-    int n = 0;
-    for (int y = 0; y < shown.Height(); ++y)
-      for (int x = 0; x < shown.Width(); ++x) n += PixelAt(shown, x, y) != colour;
-    return n;
-  }
+  int CountNot(uint32_t colour) const { return testing_support::CountNot(Shown(), colour); }
 
   TempDir pictures_;
   mutable qtk::Bitmap shown_;
