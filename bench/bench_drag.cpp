@@ -75,8 +75,7 @@ void FillDocument(TScrivletForm1& editor, int lines, int arrows, int labels) {
 // Best time of one pass while the selected line follows the pointer, in ms. The grip is a line
 // of its own, first in the list, so that the press finds it whatever lies around.
 double DragPass(TScrivletForm1& editor) {
-  editor.ToolBar1.SetDown(TScrivletForm1::kSelect1, true);
-  editor.UpdateToolMode();
+  editor.Select2Click();
   const LineRecord& grip =
       editor.doc.AddLine(LineRecord{1000, 1000, 1600, 1100, 5, qtk::clRed, false}, 0);
   editor.PB1MouseDown(qtk::MouseButton::Left, 1300, 1050);

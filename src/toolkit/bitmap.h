@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "toolkit/gdi.h"
@@ -62,8 +63,8 @@ class Bitmap {
   void Swap(Bitmap& other);
 
  private:
-  void ReadBmpBytes(const std::string& data);
-  void ReadJpegBytes(const std::string& data, bool quantize);
+  void ReadBmpBytes(std::span<const uint8_t> data);
+  void ReadJpegBytes(std::span<const uint8_t> data, bool quantize);
   void Recreate(int width, int height, bool keep);
 
   int width_ = 0, height_ = 0, sourceBits_ = 24;
@@ -77,5 +78,21 @@ class Bitmap {
 
 // Reads a whole file; throws Error with the system's message.
 std::string ReadWholeFile(const std::string& path);
+
+// A whole file's bytes, mapped rather than copied, for as long as the object lives. The file is
+// open for reading only, and nobody can open it for writing meanwhile (nor could anybody who
+// holds it so): its bytes cannot change or go under the reader.
+class MappedFile {
+ public:
+  explicit MappedFile(const std::string& path);
+  std::span<const uint8_t> Bytes() const {
+    return {static_cast<const uint8_t*>(view_.get()), size_};
+  }
+
+ private:
+  KernelHandle file_, section_;
+  MappedView view_;
+  size_t size_ = 0;
+};
 
 }  // namespace qtk
