@@ -94,7 +94,7 @@ const std::vector<Box>& Composition::Update(const Document& doc, const Damage& d
   }
 
   if (!doc.HasMarks()) {
-    qtk::Bitmap().Swap(frame_);  // given back: the picture is the base picture itself
+    if (!frame_.Empty()) qtk::Bitmap().Swap(frame_);  // the picture is the base picture itself
   } else if (frame_.Width() != base.Width() || frame_.Height() != base.Height()) {
     frame_.Allocate(base.Width(), base.Height());
     ComposeWhole();
@@ -118,6 +118,7 @@ const std::vector<Box>& Composition::Update(const Document& doc, const Damage& d
   shownLabelRecord_ = label;
   shownLine_ = line ? std::optional<LineRecord>(*line) : std::nullopt;
   shownLabel_ = label ? std::optional<TMoji>(*label) : std::nullopt;
+  if (!line && !label && !scratch_.Empty()) qtk::Bitmap().Swap(scratch_);  // a selection's size
   if (!whole && selectionMoved) AddSelectedBoxes(picture, changed_);
   if (!whole && marker_ != shownMarker_) {
     if (shownMarker_) AddBox(changed_, shownMarker_->Bounds().Intersect(picture));
