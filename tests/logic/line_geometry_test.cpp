@@ -100,6 +100,25 @@ TEST(HitTestLine, HitTestLine_Should_UseBandOpenAtEnds_When_LineIsVertical) {
   EXPECT_FALSE(HitTestLine(r, 100, 200));
 }
 
+// Probes of the band on each kind of line: inside by width / 2 + 2, the ends open.
+TEST(HitTestLine, HitTestLine_Should_FollowTheBand_AtEveryProbe) {
+  struct Probe {
+    LineRecord line;
+    int x, y;
+    bool hit;
+  };
+  const LineRecord h = Line(100, 100, 200, 100, 5), steep = Line(100, 100, 110, 300, 5),
+                   v = Line(100, 100, 100, 200, 5), up = Line(100, 200, 100, 100, 5);
+  const Probe probes[] = {
+      {h, 90, 100, false}, {steep, 105, 200, true}, {v, 94, 150, true},  {v, 106, 150, true},
+      {v, 93, 150, false}, {v, 100, 101, true},     {v, 100, 199, true}, {up, 100, 150, true},
+  };
+  for (const Probe& p : probes)
+    EXPECT_EQ(HitTestLine(p.line, p.x, p.y), p.hit)
+        << p.line.StartX << "," << p.line.StartY << "-" << p.line.EndX << "," << p.line.EndY
+        << " at " << p.x << "," << p.y;
+}
+
 TEST(HitTestLine, HitTestLine_Should_NotOverflow_When_CoordinatesAreExtreme) {
   EXPECT_TRUE(HitTestLine(Line(kMin, kMin, kMax, kMax, 5), 0, 0));
   EXPECT_TRUE(HitTestLine(Line(kMin, kMax, kMax, kMin, 5), 0, 0));
